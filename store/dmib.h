@@ -1,0 +1,45 @@
+#pragma once
+
+#include "database.h"
+#include "query.h"
+#include "settingsstore.h"
+
+#include <QString>
+#include <memory>
+
+namespace store {
+
+/// The shared data module: the connection and its one transaction, the shared customer
+/// query and the shop settings as read at startup.
+class TDMIB final
+{
+public:
+    /// Reads the settings and sets the database name; does not connect.
+    TDMIB(const SettingsStore &settings, const ConnectionParams &params);
+    ~TDMIB();
+
+    bool WrRed(const QString &mKey, const QString &Val) const { return m_settings.WrRed(mKey, Val); }
+    QString ReReg(const QString &mKey) const { return m_settings.ReReg(mKey); }
+    const SettingsStore &settings() const { return m_settings; }
+
+    Database IBDatabase1;
+    Query QTokui;
+
+    QString mSYANAME, mZIP, mADDR, mTEL, mFAX, mTAX, mZipFileName;
+
+private:
+    void DataModuleCreate();
+    SettingsStore m_settings;
+};
+
+/// The one data module of the process (set by the application at startup).
+extern TDMIB *DMIB;
+
+/// Where the database lives when no --database is given: ZORIKA beside the program file,
+/// or in the user's data folder when the program's folder is not writable.
+QString defaultDatabasePath();
+
+/// The program folder with its trailing separator.
+QString programFolder();
+
+} // namespace store

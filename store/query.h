@@ -1,0 +1,132 @@
+#pragma once
+
+#include "dberror.h"
+
+#include <QDate>
+#include <QString>
+#include <QStringList>
+#include <memory>
+#include <vector>
+
+namespace store {
+
+class Database;
+struct QueryImpl;
+
+/// A named parameter of a query. Values are held as text and converted by the server;
+/// see Query for the rules.
+class Param
+{
+public:
+    void setAsString(const QString &text);
+    void setAsInteger(qint64 value);
+    /// Sets a date value; an invalid QDate raises DbError.
+    void setAsDate(const QDate &date);
+    void clear();
+    bool isNull() const { return m_null; }
+    const QString &text() const { return m_text; }
+
+private:
+    friend class Query;
+    QString m_name;
+    QString m_text;
+    bool m_null = true;
+};
+
+/// A column of the current row.
+class Field
+{
+public:
+    /// NULL reads as "", integers as plain digits, dates as yyyy/mm/dd.
+    QString asString() const;
+    /// Integer value; "" (NULL) reads 0; a text that is not a whole number raises DbError.
+    qint64 asInteger() const;
+    bool isNull() const { return m_null; }
+    const QString &name() const { return m_name; }
+
+private:
+    friend class Query;
+    friend struct QueryImpl;
+    QString m_name;
+    QString m_text;
+    bool m_null = true;
+};
+
+/// The SQL text of a query, built by clearing it and adding lines.
+class SqlText
+{
+public:
+    void clear();
+    void add(const QString &line);
+    QString text() const { return m_lines.join(QLatin1Char('\n')); }
+    const QStringList &lines() const { return m_lines; }
+
+private:
+    friend class Query;
+    QStringList m_lines;
+    Query *m_owner = nullptr;
+};
+
+/// A statement on the shared transaction of a Database.
+///
+/// Named parameters are written `:NAME` or `:"NAME"`; inside string literals, comments and
+/// quoted identifiers a colon is plain text. Every parameter and every column travels as
+/// text: the server converts text for non-text columns (a failed conversion fails the
+/// statement), empty text for a non-text column is sent as NULL, and a date column takes
+/// yyyy/mm/dd text converted on the client.
+class Query final
+{
+public:
+    explicit Query(Database &db);
+    ~Query();
+    Query(const Query &) = delete;
+    Query &operator=(const Query &) = delete;
+
+    SqlText &sql() { return m_sql; }
+    Param &paramByName(const QString &name);
+    QStringList paramNames();
+
+    /// Prepares (when needed), binds and runs a select; the first row becomes current.
+    void open();
+    /// Runs a statement that returns no rows or one row (insert ... returning); a returned
+    /// row can be read with fieldByName.
+    void execSql();
+    void close() noexcept;
+    bool isOpen() const { return m_open; }
+
+    bool eof() const { return m_eof; }
+    void next();
+    const Field &fieldByName(const QString &name) const;
+    const std::vector<Field> &fields() const { return m_fields; }
+    /// Columns of the result in order.
+    QStringList fieldNames() const;
+
+    Database &database() { return m_db; }
+
+private:
+    friend class SqlText;
+    friend class Database;
+    void sqlChanged();
+    void prepare();
+    void bind();
+    void fetchRow();
+
+    Database &m_db;
+    SqlText m_sql;
+    std::vector<Param> m_params; // unique names, in order of first use
+    std::vector<Field> m_fields;
+    std::unique_ptr<QueryImpl> m_impl;
+    bool m_open = false;
+    bool m_eof = true;
+};
+
+/// Splits SQL text into the text sent to the server (parameters replaced by '?') and the
+/// name of each parameter in order. Exposed for tests.
+struct ParsedSql
+{
+    QString text;
+    QStringList names;
+};
+ParsedSql parseNamedParams(const QString &sql);
+
+} // namespace store
