@@ -1,12 +1,28 @@
-#include <QApplication>
+#include "testmain.h"
+
+#include "zdapplication.h"
+
 #include <gtest/gtest.h>
 
-// Tests drive real widgets, so every test binary owns a QApplication. The platform is
-// chosen here rather than by the environment: test discovery runs the binary without it.
+namespace testsupport {
+
+QStringList &reportedErrors()
+{
+    static QStringList errors;
+    return errors;
+}
+
+} // namespace testsupport
+
+// Tests drive real widgets, so every test binary owns the application object. The platform
+// is chosen here rather than by the environment: test discovery runs the binary without it.
+// Errors that escape event handlers are recorded instead of opening a modal box.
 int main(int argc, char **argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
+    shell::ZdApplication app(argc, argv);
+    shell::ZdApplication::setErrorHandler(
+        [](const QString &message) { testsupport::reportedErrors().append(message); });
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -1,0 +1,61 @@
+#include "zdapplication.h"
+
+#include <QMessageBox>
+#include <exception>
+
+namespace shell {
+
+namespace {
+ZdApplication::ErrorHandler &errorHandler()
+{
+    static ZdApplication::ErrorHandler handler;
+    return handler;
+}
+} // namespace
+
+QString standardErrorText(const QString &message)
+{
+    if (!message.isEmpty() && message.back() > QLatin1Char('.'))
+        return message + QLatin1Char('.');
+    return message;
+}
+
+void showStandardError(const QString &message)
+{
+    QMessageBox box(QMessageBox::Critical, QApplication::applicationDisplayName(),
+                    standardErrorText(message), QMessageBox::Ok,
+                    QApplication::activeWindow());
+    box.exec();
+}
+
+ZdApplication::ZdApplication(int &argc, char **argv)
+    : QApplication(argc, argv)
+{
+}
+
+bool ZdApplication::notify(QObject *receiver, QEvent *event)
+{
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const std::exception &e) {
+        reportError(QString::fromUtf8(e.what()));
+    } catch (...) {
+        reportError(QStringLiteral("不明なエラーが発生しました"));
+    }
+    return false;
+}
+
+void ZdApplication::setErrorHandler(ErrorHandler handler)
+{
+    errorHandler() = std::move(handler);
+}
+
+void ZdApplication::reportError(const QString &message)
+{
+    if (errorHandler())
+        errorHandler()(message);
+    else
+        showStandardError(message);
+}
+
+} // namespace shell

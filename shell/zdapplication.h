@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QApplication>
+#include <QString>
+#include <functional>
+
+namespace shell {
+
+/// The text the standard error box shows for an error message: the text itself, with "."
+/// appended when its last character comes after "." in code order.
+QString standardErrorText(const QString &message);
+
+/// Shows the standard error box: the application's title as caption, the error icon, OK.
+void showStandardError(const QString &message);
+
+/// The application object. An exception that escapes an event handler ends that handler and
+/// is shown in the standard error box; the event loop goes on.
+class ZdApplication : public QApplication
+{
+public:
+    ZdApplication(int &argc, char **argv);
+
+    bool notify(QObject *receiver, QEvent *event) override;
+
+    /// Replaces the error box (tests record errors instead of showing a modal box).
+    using ErrorHandler = std::function<void(const QString &message)>;
+    static void setErrorHandler(ErrorHandler handler);
+    /// Shows the message through the current handler.
+    static void reportError(const QString &message);
+};
+
+} // namespace shell
