@@ -23,15 +23,13 @@ QString standardErrorText(const QString &message)
 void showStandardError(const QString &message)
 {
     QMessageBox box(QMessageBox::Critical, QApplication::applicationDisplayName(),
-                    standardErrorText(message), QMessageBox::Ok,
-                    QApplication::activeWindow());
+                    standardErrorText(message), QMessageBox::Ok, QApplication::activeWindow());
     box.exec();
 }
 
 ZdApplication::ZdApplication(int &argc, char **argv)
     : QApplication(argc, argv)
-{
-}
+{}
 
 bool ZdApplication::notify(QObject *receiver, QEvent *event)
 {

@@ -18,7 +18,10 @@ public:
     TDMIB(const SettingsStore &settings, const ConnectionParams &params);
     ~TDMIB();
 
-    bool WrRed(const QString &mKey, const QString &Val) const { return m_settings.WrRed(mKey, Val); }
+    bool WrRed(const QString &mKey, const QString &Val) const
+    {
+        return m_settings.WrRed(mKey, Val);
+    }
     QString ReReg(const QString &mKey) const { return m_settings.ReReg(mKey); }
     const SettingsStore &settings() const { return m_settings; }
 

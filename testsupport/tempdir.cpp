@@ -6,7 +6,6 @@ namespace testsupport {
 
 TempDir::TempDir()
     : m_dir(QDir::tempPath() + QStringLiteral("/zd-test-XXXXXX"))
-{
-}
+{}
 
 } // namespace testsupport
