@@ -1,0 +1,97 @@
+#include "fonts.h"
+
+#include <QFontMetricsF>
+#include <QHash>
+#include <QStringList>
+
+#include <cmath>
+
+namespace report {
+
+namespace {
+
+struct Substitution
+{
+    QString face;
+    QStringList families; // first installed one wins, the rest are fallbacks
+};
+
+const QList<Substitution> &substitutions()
+{
+    static const QList<Substitution> table = {
+        {QStringLiteral("ＭＳ 明朝"), {QStringLiteral("IPAMincho"), QStringLiteral("IPAexMincho")}},
+        {QStringLiteral("ＭＳ Ｐ明朝"),
+         {QStringLiteral("IPAPMincho"), QStringLiteral("IPAexMincho")}},
+        {QStringLiteral("ＭＳ ゴシック"),
+         {QStringLiteral("IPAGothic"), QStringLiteral("IPAexGothic")}},
+        {QStringLiteral("ＭＳ Ｐゴシック"),
+         {QStringLiteral("IPAPGothic"), QStringLiteral("IPAexGothic")}},
+        {QStringLiteral("MS Mincho"), {QStringLiteral("IPAMincho")}},
+        {QStringLiteral("MS PMincho"), {QStringLiteral("IPAPMincho")}},
+        {QStringLiteral("MS Gothic"), {QStringLiteral("IPAGothic")}},
+        {QStringLiteral("MS PGothic"), {QStringLiteral("IPAPGothic")}},
+        {QStringLiteral("Tahoma"), {QStringLiteral("DejaVu Sans"), QStringLiteral("IPAPGothic")}},
+    };
+    return table;
+}
+
+} // namespace
+
+QString installedFamilyFor(const QString &face)
+{
+    for (const Substitution &s : substitutions()) {
+        if (s.face == face)
+            return s.families.first();
+    }
+    return face;
+}
+
+void installFontSubstitutions()
+{
+    static bool done = false;
+    if (done)
+        return;
+    done = true;
+    for (const Substitution &s : substitutions()) {
+        QStringList families = s.families;
+        // Japanese text in a Latin face still needs glyphs.
+        if (!families.contains(QStringLiteral("IPAPGothic")))
+            families.append(QStringLiteral("IPAPGothic"));
+        QFont::insertSubstitutions(s.face, families);
+    }
+}
+
+QFont qtFontFor(const CanvasFont &font, QSize dpi)
+{
+    installFontSubstitutions();
+    QFont f(installedFamilyFor(font.face));
+    QStringList fallbacks = {QStringLiteral("IPAPGothic")};
+    f.setFamilies(QStringList{installedFamilyFor(font.face)} + fallbacks);
+    f.setBold(font.bold);
+    f.setItalic(font.italic);
+    f.setUnderline(font.underline);
+    f.setStrikeOut(font.strikeOut);
+    f.setKerning(false);
+    f.setHintingPreference(QFont::PreferNoHinting);
+    f.setStyleStrategy(QFont::PreferAntialias);
+    const int ydpi = dpi.height() > 0 ? dpi.height() : 96;
+    if (font.height < 0) {
+        f.setPixelSize(-font.height);
+    } else if (font.height > 0) {
+        // A cell height includes the internal leading: shrink the em size by the font's own
+        // ratio of em to ascent + descent.
+        QFont probe = f;
+        probe.setPixelSize(1000);
+        const QFontMetricsF fm(probe);
+        const double cell = fm.ascent() + fm.descent();
+        const double em = cell > 0 ? font.height * 1000.0 / cell : font.height;
+        f.setPixelSize(std::max(1, int(std::nearbyint(em))));
+    } else {
+        // GDI: lfHeight = -MulDiv(points, dpi, 72), rounded to the nearest pixel.
+        const double px = font.pointSize * ydpi / 72.0;
+        f.setPixelSize(std::max(1, int(std::nearbyint(px))));
+    }
+    return f;
+}
+
+} // namespace report

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "canvas.h"
+
+#include <QFont>
+#include <QSize>
+#include <QString>
+
+namespace report {
+
+/// Installed family that stands in for a Windows font face name (ＭＳ 明朝, ＭＳ Ｐゴシック,
+/// Tahoma, ...). Names without a stand-in are returned unchanged.
+QString installedFamilyFor(const QString &face);
+
+/// Registers the stand-ins with QFont's substitution table so that a QFont created with a
+/// Windows face name anywhere in the program finds an installed font. Safe to call repeatedly.
+void installFontSubstitutions();
+
+/// The QFont that draws `font` on a device with the given resolution. A GDI height in pixels
+/// (`font.height`) wins over the point size: negative is the character height (em size),
+/// positive the cell height (ascent + descent).
+QFont qtFontFor(const CanvasFont &font, QSize dpi);
+
+} // namespace report

@@ -1,0 +1,44 @@
+#include "fonts.h"
+
+#include <QFontInfo>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct FaceCase
+{
+    const char *face;
+    const char *family;
+};
+
+class FontMapping : public ::testing::TestWithParam<FaceCase>
+{
+};
+
+TEST_P(FontMapping, WindowsFacesResolveToInstalledFonts)
+{
+    const FaceCase c = GetParam();
+    report::CanvasFont cf;
+    cf.face = QString::fromUtf8(c.face);
+    const QFont f = report::qtFontFor(cf, QSize(96, 96));
+    EXPECT_EQ(QFontInfo(f).family(), QString::fromUtf8(c.family));
+}
+
+INSTANTIATE_TEST_SUITE_P(Faces, FontMapping,
+                         ::testing::Values(FaceCase{"ＭＳ 明朝", "IPAMincho"},
+                                           FaceCase{"ＭＳ Ｐ明朝", "IPAPMincho"},
+                                           FaceCase{"ＭＳ ゴシック", "IPAGothic"},
+                                           FaceCase{"ＭＳ Ｐゴシック", "IPAPGothic"},
+                                           FaceCase{"Tahoma", "DejaVu Sans"}));
+
+TEST(FontSize, PointSizeAndGdiHeightGiveThePixelSize)
+{
+    report::CanvasFont cf;
+    cf.pointSize = 9;
+    EXPECT_EQ(report::qtFontFor(cf, QSize(96, 96)).pixelSize(), 12);
+    EXPECT_EQ(report::qtFontFor(cf, QSize(600, 600)).pixelSize(), 75);
+    cf.height = -20;
+    EXPECT_EQ(report::qtFontFor(cf, QSize(96, 96)).pixelSize(), 20);
+}
+
+} // namespace
