@@ -11,6 +11,7 @@
 namespace store {
 
 class Database;
+class Query;
 struct QueryImpl;
 
 /// A named parameter of a query. Values are held as text and converted by the server;
@@ -25,6 +26,7 @@ public:
     void clear();
     bool isNull() const { return m_null; }
     const QString &text() const { return m_text; }
+    QString name() const;
 
 private:
     friend class Query;
@@ -94,6 +96,9 @@ public:
     void close() noexcept;
     bool isOpen() const { return m_open; }
 
+    /// Rows changed by the last execSql (insert, update, delete).
+    qint64 rowsAffected() const { return m_rowsAffected; }
+
     bool eof() const { return m_eof; }
     void next();
     const Field &fieldByName(const QString &name) const;
@@ -106,9 +111,10 @@ public:
 private:
     friend class SqlText;
     friend class Database;
-    void sqlChanged();
+    void sqlChanged() noexcept;
+    void unprepare() noexcept;
+    void parse();
     void prepare();
-    void bind();
     void fetchRow();
 
     Database &m_db;
@@ -118,6 +124,8 @@ private:
     std::unique_ptr<QueryImpl> m_impl;
     bool m_open = false;
     bool m_eof = true;
+    bool m_parsed = false;
+    qint64 m_rowsAffected = 0;
 };
 
 /// Splits SQL text into the text sent to the server (parameters replaced by '?') and the

@@ -1,0 +1,516 @@
+#include "query.h"
+
+#include "database.h"
+#include "databaseimpl.h"
+#include "fbapi.h"
+
+#include <ibase.h>
+
+#include <QRegularExpression>
+#include <cstring>
+
+namespace store {
+
+using namespace Firebird;
+
+namespace {
+
+constexpr unsigned kUtf8 = 4;        // Firebird's character set id of UTF8
+constexpr unsigned kNonTextLen = 64; // room for any number or date as text
+
+QString invalidDateText()
+{
+    return QStringLiteral("日付に変換できない値が渡されました");
+}
+
+bool isTextType(unsigned type)
+{
+    return type == SQL_TEXT || type == SQL_VARYING || type == SQL_NULL;
+}
+
+bool isLobType(unsigned type)
+{
+    return type == SQL_BLOB || type == SQL_ARRAY;
+}
+
+// yyyy/mm/dd (one or two digits for month and day, blanks around parts allowed) into the
+// ISO form the server reads without ambiguity.
+QString clientDate(const QString &text)
+{
+    const QStringList parts = text.trimmed().split(QLatin1Char('/'));
+    if (parts.size() != 3)
+        throw DbError(invalidDateText());
+    int v[3];
+    for (int i = 0; i < 3; ++i) {
+        const QString part = parts[i].trimmed();
+        const int maxLen = i == 0 ? 4 : 2;
+        if (part.isEmpty() || part.size() > maxLen)
+            throw DbError(invalidDateText());
+        for (QChar c : part)
+            if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+                throw DbError(invalidDateText());
+        v[i] = part.toInt();
+    }
+    if (parts[0].trimmed().size() <= 2)
+        v[0] += 2000;
+    const QDate d(v[0], v[1], v[2]);
+    if (!d.isValid())
+        throw DbError(invalidDateText());
+    return d.toString(QStringLiteral("yyyy-MM-dd"));
+}
+
+struct Buffer
+{
+    std::vector<std::uint64_t> words;
+    unsigned char *data() { return reinterpret_cast<unsigned char *>(words.data()); }
+    void resize(unsigned bytes) { words.assign((bytes + 7) / 8 + 1, 0); }
+};
+
+void putVarchar(unsigned char *at, const QByteArray &bytes)
+{
+    const auto len = static_cast<ISC_USHORT>(bytes.size());
+    std::memcpy(at, &len, sizeof len);
+    std::memcpy(at + sizeof len, bytes.constData(), len);
+}
+
+} // namespace
+
+struct QueryImpl
+{
+    ParsedSql parsed;
+    fb::Ref<IStatement> statement;
+    fb::Ref<IResultSet> cursor;
+    fb::Ref<IMessageMetadata> inMeta;  // as the server describes the parameters
+    fb::Ref<IMessageMetadata> outMeta; // coerced: every column as UTF8 text
+    std::vector<unsigned> inTypes;
+    std::vector<unsigned> outTypes;
+    Buffer inBuf;
+    Buffer outBuf;
+    unsigned statementType = 0;
+
+    void freeStatement() noexcept
+    {
+        closeCursor();
+        if (statement) {
+            fb::quietly([&](ThrowStatusWrapper *st) {
+                statement->free(st);
+                statement.take();
+            });
+            statement.reset();
+        }
+        inMeta.reset();
+        outMeta.reset();
+    }
+    void closeCursor() noexcept
+    {
+        if (cursor) {
+            fb::quietly([&](ThrowStatusWrapper *st) {
+                cursor->close(st);
+                cursor.take();
+            });
+            cursor.reset();
+        }
+    }
+};
+
+// --- parameters and fields --------------------------------------------------------------
+
+void Param::setAsString(const QString &text)
+{
+    m_text = text;
+    m_null = false;
+}
+
+void Param::setAsInteger(qint64 value)
+{
+    setAsString(QString::number(value));
+}
+
+void Param::setAsDate(const QDate &date)
+{
+    if (!date.isValid())
+        throw DbError(invalidDateText());
+    setAsString(date.toString(QStringLiteral("yyyy/MM/dd")));
+}
+
+void Param::clear()
+{
+    m_text.clear();
+    m_null = true;
+}
+
+QString Field::asString() const
+{
+    return m_null ? QString() : m_text;
+}
+
+qint64 Field::asInteger() const
+{
+    if (m_null || m_text.isEmpty())
+        return 0;
+    bool ok = false;
+    const qint64 v = m_text.trimmed().toLongLong(&ok);
+    if (!ok)
+        throw DbError(QStringLiteral("''%1'' は整数ではありません").arg(m_text));
+    return v;
+}
+
+void SqlText::clear()
+{
+    m_lines.clear();
+    if (m_owner)
+        m_owner->sqlChanged();
+}
+
+void SqlText::add(const QString &line)
+{
+    m_lines.append(line);
+    if (m_owner)
+        m_owner->sqlChanged();
+}
+
+// --- parsing -----------------------------------------------------------------------------
+
+ParsedSql parseNamedParams(const QString &sql)
+{
+    ParsedSql out;
+    out.text.reserve(sql.size());
+    const qsizetype n = sql.size();
+    auto isNameChar = [](QChar c) {
+        return c.isLetterOrNumber() || c == QLatin1Char('_') || c == QLatin1Char('$');
+    };
+    qsizetype i = 0;
+    while (i < n) {
+        const QChar c = sql[i];
+        // String literals and quoted identifiers: copied through, doubled quotes included.
+        if (c == QLatin1Char('\'') || c == QLatin1Char('"')) {
+            qsizetype j = i + 1;
+            while (j < n) {
+                if (sql[j] == c) {
+                    if (j + 1 < n && sql[j + 1] == c) {
+                        j += 2;
+                        continue;
+                    }
+                    break;
+                }
+                ++j;
+            }
+            out.text += sql.mid(i, std::min(j + 1, n) - i);
+            i = j + 1;
+            continue;
+        }
+        if (c == QLatin1Char('-') && i + 1 < n && sql[i + 1] == QLatin1Char('-')) {
+            qsizetype j = sql.indexOf(QLatin1Char('\n'), i);
+            if (j < 0)
+                j = n;
+            out.text += sql.mid(i, j - i);
+            i = j;
+            continue;
+        }
+        if (c == QLatin1Char('/') && i + 1 < n && sql[i + 1] == QLatin1Char('*')) {
+            qsizetype j = sql.indexOf(QLatin1String("*/"), i + 2);
+            j = j < 0 ? n : j + 2;
+            out.text += sql.mid(i, j - i);
+            i = j;
+            continue;
+        }
+        if (c == QLatin1Char(':') && i + 1 < n) {
+            if (sql[i + 1] == QLatin1Char('"')) {
+                const qsizetype close = sql.indexOf(QLatin1Char('"'), i + 2);
+                if (close > i + 2) {
+                    out.names.append(sql.mid(i + 2, close - i - 2));
+                    out.text += QLatin1Char('?');
+                    i = close + 1;
+                    continue;
+                }
+            } else if (isNameChar(sql[i + 1]) && !sql[i + 1].isDigit()) {
+                qsizetype j = i + 1;
+                while (j < n && isNameChar(sql[j]))
+                    ++j;
+                out.names.append(sql.mid(i + 1, j - i - 1).toUpper());
+                out.text += QLatin1Char('?');
+                i = j;
+                continue;
+            }
+        }
+        out.text += c;
+        ++i;
+    }
+    return out;
+}
+
+// --- query -------------------------------------------------------------------------------
+
+Query::Query(Database &db)
+    : m_db(db)
+    , m_impl(std::make_unique<QueryImpl>())
+{
+    m_sql.m_owner = this;
+    m_db.registerQuery(this);
+}
+
+Query::~Query()
+{
+    m_impl->freeStatement();
+    m_db.unregisterQuery(this);
+}
+
+void Query::sqlChanged() noexcept
+{
+    unprepare();
+    m_parsed = false;
+}
+
+void Query::unprepare() noexcept
+{
+    close();
+    m_impl->freeStatement();
+}
+
+void Query::parse()
+{
+    if (m_parsed)
+        return;
+    m_impl->parsed = parseNamedParams(m_sql.text());
+    std::vector<Param> params;
+    for (const QString &name : m_impl->parsed.names) {
+        const bool known = std::any_of(params.begin(), params.end(), [&](const Param &p) {
+            return p.m_name.compare(name, Qt::CaseInsensitive) == 0;
+        });
+        if (!known) {
+            Param p;
+            p.m_name = name;
+            params.push_back(p);
+        }
+    }
+    m_params = std::move(params);
+    m_parsed = true;
+}
+
+Param &Query::paramByName(const QString &name)
+{
+    parse();
+    for (Param &p : m_params)
+        if (p.m_name.compare(name, Qt::CaseInsensitive) == 0)
+            return p;
+    throw DbError(QStringLiteral("パラメータ '%1' が見つかりません").arg(name));
+}
+
+QStringList Query::paramNames()
+{
+    parse();
+    QStringList names;
+    for (const Param &p : m_params)
+        names.append(p.m_name);
+    return names;
+}
+
+void Query::prepare()
+{
+    parse();
+    m_db.startTransaction();
+    if (m_impl->statement)
+        return;
+    QueryImpl &q = *m_impl;
+    ITransaction *tra = m_db.impl().transaction.get();
+    IAttachment *att = m_db.impl().attachment.get();
+    const QByteArray text = q.parsed.text.toUtf8();
+    fb::call([&](ThrowStatusWrapper *st) {
+        q.statement.reset(att->prepare(st, tra, 0, text.constData(), SQL_DIALECT_V6,
+                                       IStatement::PREPARE_PREFETCH_METADATA));
+        q.statementType = q.statement->getType(st);
+        q.inMeta.reset(q.statement->getInputMetadata(st));
+        q.inTypes.clear();
+        for (unsigned i = 0, n = q.inMeta->getCount(st); i < n; ++i)
+            q.inTypes.push_back(q.inMeta->getType(st, i) & ~1u);
+
+        fb::Ref<IMessageMetadata> out(q.statement->getOutputMetadata(st));
+        const unsigned count = out->getCount(st);
+        q.outTypes.clear();
+        fb::Ref<IMetadataBuilder> b(out->getBuilder(st));
+        m_fields.clear();
+        for (unsigned i = 0; i < count; ++i) {
+            const unsigned type = out->getType(st, i) & ~1u;
+            q.outTypes.push_back(type);
+            Field f;
+            const char *alias = out->getAlias(st, i);
+            f.m_name = QString::fromUtf8(alias && *alias ? alias : out->getField(st, i));
+            m_fields.push_back(f);
+            if (isLobType(type))
+                continue;
+            const unsigned len =
+                isTextType(type) ? std::max(out->getLength(st, i), 1u) : kNonTextLen;
+            b->setType(st, i, SQL_VARYING + 1);
+            b->setSubType(st, i, 0);
+            b->setScale(st, i, 0);
+            b->setLength(st, i, len);
+            b->setCharSet(st, i, kUtf8);
+        }
+        q.outMeta.reset(b->getMetadata(st));
+        q.outBuf.resize(q.outMeta->getMessageLength(st));
+    });
+    if (q.inTypes.size() != static_cast<size_t>(q.parsed.names.size()))
+        throw DbError(QStringLiteral("パラメータの数が一致しません"));
+}
+
+// Builds the input message: every value as UTF8 text. Empty text for a column that is not
+// text goes as NULL, and dates are converted here from yyyy/mm/dd.
+static fb::Ref<IMessageMetadata> bindParams(QueryImpl &q, const std::vector<Param> &params)
+{
+    std::vector<QByteArray> values;
+    std::vector<bool> nulls;
+    for (qsizetype i = 0; i < q.parsed.names.size(); ++i) {
+        const QString &name = q.parsed.names[i];
+        const auto it = std::find_if(params.begin(), params.end(), [&](const Param &p) {
+            return p.name().compare(name, Qt::CaseInsensitive) == 0;
+        });
+        const unsigned type = q.inTypes[static_cast<size_t>(i)];
+        bool null = it == params.end() || it->isNull();
+        QString text = null ? QString() : it->text();
+        if (!null && !isTextType(type)) {
+            if (text.isEmpty())
+                null = true;
+            else if (type == SQL_TYPE_DATE)
+                text = clientDate(text);
+        }
+        nulls.push_back(null);
+        values.push_back(text.toUtf8());
+    }
+    return fb::Ref<IMessageMetadata>(fb::call([&](ThrowStatusWrapper *st) {
+        const unsigned count = q.inMeta->getCount(st);
+        fb::Ref<IMetadataBuilder> b(q.inMeta->getBuilder(st));
+        for (unsigned i = 0; i < count; ++i) {
+            b->setType(st, i, SQL_VARYING + 1);
+            b->setSubType(st, i, 0);
+            b->setScale(st, i, 0);
+            b->setLength(st, i, std::max<unsigned>(static_cast<unsigned>(values[i].size()), 1u));
+            b->setCharSet(st, i, kUtf8);
+        }
+        IMessageMetadata *meta = b->getMetadata(st);
+        q.inBuf.resize(meta->getMessageLength(st));
+        unsigned char *buf = q.inBuf.data();
+        for (unsigned i = 0; i < count; ++i) {
+            const ISC_SHORT nullFlag = nulls[i] ? -1 : 0;
+            std::memcpy(buf + meta->getNullOffset(st, i), &nullFlag, sizeof nullFlag);
+            if (!nulls[i])
+                putVarchar(buf + meta->getOffset(st, i), values[i]);
+        }
+        return meta;
+    }));
+}
+
+QString Param::name() const
+{
+    return m_name;
+}
+
+void Query::open()
+{
+    close();
+    prepare();
+    QueryImpl &q = *m_impl;
+    fb::Ref<IMessageMetadata> in = bindParams(q, m_params);
+    ITransaction *tra = m_db.impl().transaction.get();
+    q.cursor.reset(fb::call([&](ThrowStatusWrapper *st) {
+        return q.statement->openCursor(st, tra, in.get(), q.inBuf.data(), q.outMeta.get(), 0);
+    }));
+    m_open = true;
+    m_eof = false;
+    next();
+}
+
+void Query::execSql()
+{
+    close();
+    prepare();
+    QueryImpl &q = *m_impl;
+    fb::Ref<IMessageMetadata> in = bindParams(q, m_params);
+    ITransaction *tra = m_db.impl().transaction.get();
+    const bool returnsRow = !m_fields.empty();
+    fb::call([&](ThrowStatusWrapper *st) {
+        if (q.statementType == isc_info_sql_stmt_select) {
+            // A select run for its effect: open and drop the cursor.
+            fb::Ref<IResultSet> rs(
+                q.statement->openCursor(st, tra, in.get(), q.inBuf.data(), q.outMeta.get(), 0));
+            rs->close(st);
+            rs.take();
+            return;
+        }
+        q.statement->execute(st, tra, in.get(), q.inBuf.data(),
+                             returnsRow ? q.outMeta.get() : nullptr,
+                             returnsRow ? q.outBuf.data() : nullptr);
+        m_rowsAffected = static_cast<qint64>(q.statement->getAffectedRecords(st));
+    });
+    if (returnsRow)
+        fetchRow();
+}
+
+void Query::close() noexcept
+{
+    m_impl->closeCursor();
+    m_open = false;
+    m_eof = true;
+    for (Field &f : m_fields) {
+        f.m_null = true;
+        f.m_text.clear();
+    }
+}
+
+void Query::next()
+{
+    if (!m_open || m_eof)
+        return;
+    QueryImpl &q = *m_impl;
+    const int r =
+        fb::call([&](ThrowStatusWrapper *st) { return q.cursor->fetchNext(st, q.outBuf.data()); });
+    if (r != IStatus::RESULT_OK) {
+        m_eof = true;
+        for (Field &f : m_fields) {
+            f.m_null = true;
+            f.m_text.clear();
+        }
+        return;
+    }
+    fetchRow();
+}
+
+void Query::fetchRow()
+{
+    QueryImpl &q = *m_impl;
+    fb::call([&](ThrowStatusWrapper *st) {
+        const unsigned char *buf = q.outBuf.data();
+        for (unsigned i = 0; i < m_fields.size(); ++i) {
+            Field &f = m_fields[i];
+            ISC_SHORT nullFlag = 0;
+            std::memcpy(&nullFlag, buf + q.outMeta->getNullOffset(st, i), sizeof nullFlag);
+            f.m_null = nullFlag != 0;
+            f.m_text.clear();
+            if (f.m_null || isLobType(q.outTypes[i]))
+                continue;
+            const unsigned char *at = buf + q.outMeta->getOffset(st, i);
+            ISC_USHORT len = 0;
+            std::memcpy(&len, at, sizeof len);
+            f.m_text = QString::fromUtf8(reinterpret_cast<const char *>(at + sizeof len), len);
+            if (q.outTypes[i] == SQL_TYPE_DATE)
+                f.m_text.replace(QLatin1Char('-'), QLatin1Char('/'));
+        }
+    });
+}
+
+const Field &Query::fieldByName(const QString &name) const
+{
+    for (const Field &f : m_fields)
+        if (f.m_name.compare(name, Qt::CaseInsensitive) == 0)
+            return f;
+    throw DbError(QStringLiteral("フィールド '%1' が見つかりません").arg(name));
+}
+
+QStringList Query::fieldNames() const
+{
+    QStringList names;
+    for (const Field &f : m_fields)
+        names.append(f.m_name);
+    return names;
+}
+
+} // namespace store

@@ -1,0 +1,146 @@
+#include "dbfixture.h"
+#include "query.h"
+#include "schema.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+#include <gtest/gtest.h>
+
+using store::Database;
+using store::DbError;
+using store::Query;
+using testsupport::TempDir;
+
+namespace {
+
+int schemaVersionOf(Database &db)
+{
+    Query q(db);
+    q.sql().add(QStringLiteral("select max(VERSION) as V from ZD_SCHEMA"));
+    q.open();
+    return static_cast<int>(q.fieldByName(QStringLiteral("V")).asInteger());
+}
+
+TEST(DatabaseFile, FirstOpenCreatesTheFileWithItsSchemaForItsOwnerOnly)
+{
+    TempDir dir;
+    const QString path = dir.file(QStringLiteral("sub/ZORIKA"));
+    {
+        Database db;
+        db.setParams(store::ConnectionParams::withEnvironment(path));
+        store::openOrCreate(db);
+        EXPECT_EQ(schemaVersionOf(db), store::kSchemaVersion);
+        Query q(db);
+        q.sql().add(QStringLiteral("insert into DENPYO (TKNAME) values (:N)"));
+        q.paramByName(QStringLiteral("N")).setAsString(QStringLiteral("残る"));
+        q.execSql();
+        db.commitRetaining();
+    }
+    const QFileInfo info(path);
+    ASSERT_TRUE(info.exists());
+    EXPECT_EQ(info.permissions() & 0x0077, 0) << "group or others may read the file";
+
+    Database again; // opening an existing file keeps its data
+    again.setParams(store::ConnectionParams::withEnvironment(path));
+    store::openOrCreate(again);
+    Query q(again);
+    q.sql().add(QStringLiteral("select TKNAME from DENPYO"));
+    q.open();
+    EXPECT_EQ(q.fieldByName(QStringLiteral("TKNAME")).asString(), QStringLiteral("残る"));
+}
+
+// Each case names a database that cannot be used and the sentence the user must see.
+TEST(DatabaseFile, UnusableDatabasesGiveClearMessages)
+{
+    TempDir dir;
+    const QString garbage = dir.file(QStringLiteral("garbage"));
+    {
+        QFile f(garbage);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray(64 * 1024, 'x'));
+    }
+    struct Case
+    {
+        QString name;
+        QString sentence;
+    } cases[] = {
+        {garbage, QStringLiteral("データベースファイルが壊れているか")},
+        {dir.file(QStringLiteral("missing/ZORIKA")),
+         QStringLiteral("データベースファイルを開けません")},
+        {QStringLiteral("127.0.0.1/1:/nowhere/ZORIKA"),
+         QStringLiteral("データベースサーバーに接続できません")},
+    };
+    for (const Case &c : cases) {
+        Database db;
+        db.setParams(store::ConnectionParams::withEnvironment(c.name));
+        try {
+            db.connect();
+            ADD_FAILURE() << "connected to " << c.name.toStdString();
+        } catch (const DbError &e) {
+            EXPECT_TRUE(e.message().startsWith(c.sentence)) << e.what();
+        }
+        EXPECT_FALSE(db.connected());
+    }
+}
+
+TEST(DatabaseFile, ASecondProgramOnTheSameFileIsToldSo)
+{
+    TempDir dir;
+    const QString path = dir.file(QStringLiteral("ZORIKA"));
+    {
+        Database db;
+        db.setParams(store::ConnectionParams::withEnvironment(path));
+        store::openOrCreate(db);
+    }
+    QProcess holder;
+    holder.start(QStringLiteral(FB_HOLDER), {path});
+    ASSERT_TRUE(holder.waitForReadyRead(30000));
+    ASSERT_EQ(holder.readLine().trimmed(), QByteArray("ready"));
+
+    Database db;
+    db.setParams(store::ConnectionParams::withEnvironment(path));
+    try {
+        db.connect();
+        ADD_FAILURE() << "two programs opened the same file";
+    } catch (const DbError &e) {
+        EXPECT_TRUE(
+            e.message().startsWith(QStringLiteral("データベースは別の ZorikaDesk で使用中です")))
+            << e.what();
+    }
+    holder.closeWriteChannel();
+    ASSERT_TRUE(holder.waitForFinished(30000));
+    EXPECT_NO_THROW(db.connect()); // and it works once the other copy is gone
+}
+
+TEST(DatabaseFile, AReadOnlyDatabaseRefusesWritesWithAMessageAndKeepsItsData)
+{
+    const QString gfix = QStandardPaths::findExecutable(QStringLiteral("gfix"));
+    if (gfix.isEmpty())
+        GTEST_SKIP() << "gfix is not installed";
+    TempDir dir;
+    const QString path = dir.file(QStringLiteral("ZORIKA"));
+    {
+        Database db;
+        db.setParams(store::ConnectionParams::withEnvironment(path));
+        store::openOrCreate(db);
+    }
+    store::prepareEmbeddedEngine();
+    ASSERT_EQ(QProcess::execute(gfix, {QStringLiteral("-mode"), QStringLiteral("read_only"), path}),
+              0);
+    Database db;
+    db.setParams(store::ConnectionParams::withEnvironment(path));
+    Query q(db);
+    q.sql().add(QStringLiteral("insert into TOKUI (TKNAME) values (:N)"));
+    q.paramByName(QStringLiteral("N")).setAsString(QStringLiteral("x"));
+    try {
+        q.execSql();
+        ADD_FAILURE() << "wrote into a read-only database";
+    } catch (const DbError &e) {
+        EXPECT_TRUE(e.message().startsWith(QStringLiteral("データベースが読み取り専用")))
+            << e.what();
+    }
+}
+
+} // namespace
