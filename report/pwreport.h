@@ -1,0 +1,171 @@
+#pragma once
+
+#include "canvas.h"
+#include "pwband.h"
+#include "pwcontrol.h"
+#include "pwframe.h"
+#include "pwpage.h"
+#include "pwprintersettings.h"
+
+#include <QColor>
+#include <QList>
+#include <QPair>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace report {
+
+class MeasureDevice;
+class PageOutput;
+class TPWPrintable;
+class Canvas;
+
+struct TPWOptions
+{
+    bool FirstPageHeader = true;
+    bool LastPageFooter = true;
+    bool Compression = false;
+    bool operator==(const TPWOptions &) const = default;
+};
+
+enum class TFormStyle { fsNormal, fsMDIChild, fsMDIForm, fsStayOnTop };
+enum class TWindowState { wsNormal, wsMinimized, wsMaximized };
+enum class TPWZoomState { pwZoomToFit, pwZoomToWidth, pwZoomOther, pwZoom100 };
+enum class TPWSaveType { stPWP };
+
+/// Run-time state of a report while it is generated.
+struct TPWRunState
+{
+    bool available = true;
+    bool cancelled = false;
+    bool lastPage = false;
+    int currentX = 0;
+    int currentY = -1; // before the first page
+    int currentColumn = 1;
+    int columnTop = 0;
+    int pageCount = 0;
+    double pageFooterHeight = 0;
+    int pageNumber = 0;
+};
+
+/// A band report: page setup, bands standing one under another and the printable controls on
+/// them. Built in code or from a definition file.
+class TPWReport : public PWControl
+{
+public:
+    /// `formFont` is the font of whatever holds the report. A report takes it when the user's
+    /// language is Japanese; otherwise it starts with Arial 10 pt.
+    explicit TPWReport(QString name = {}, const CanvasFont *formFont = nullptr);
+    ~TPWReport() override;
+
+    TPWPage &Page() { return m_page; }
+    const TPWPage &Page() const { return m_page; }
+    TPWUnit Units() const { return m_units; }
+    void setUnits(TPWUnit unit);
+    int Zoom() const { return m_zoom; }
+    void setZoom(int zoom);
+
+    const CanvasFont &Font() const { return m_font; }
+    void setFont(const CanvasFont &font);
+
+    TPWReportPrinterSettings &PrinterSettings() { return m_printerSettings; }
+    const TPWReportPrinterSettings &PrinterSettings() const { return m_printerSettings; }
+
+    TPWOptions Options;
+    bool PrintIfEmpty = true;
+    QString ReportTitle;
+    bool ShowProgress = true;
+    QColor BackgroundColor = Qt::white;
+    TPWFrame Frame;
+    bool SnapToGrid = true;
+    /// Named values with their initial expressions, in registration order.
+    QList<QPair<QString, QString>> Functions;
+
+    TFormStyle PrevFormStyle = TFormStyle::fsNormal;
+    TWindowState PreviewInitialState = TWindowState::wsNormal;
+    TPWZoomState PrevInitialZoom = TPWZoomState::pwZoomToFit;
+    TPWSaveType PreviewDefaultSaveType = TPWSaveType::stPWP;
+    int PreviewLeft = 0;
+    int PreviewTop = 0;
+    int PreviewWidth() const { return m_previewWidth > 0 ? m_previewWidth : 500; }
+    void setPreviewWidth(int w) { m_previewWidth = w; }
+    int PreviewHeight() const { return m_previewHeight > 0 ? m_previewHeight : 500; }
+    void setPreviewHeight(int h) { m_previewHeight = h; }
+    bool PrevShowThumbs = true;
+    bool PrevShowSearch = true;
+    int PagesInPreview = 0;
+    bool CreateInBGThread = false;
+
+    std::function<void(TPWReport &, bool &printReport)> BeforePrint;
+    std::function<void(TPWReport &)> AfterPrint;
+    std::function<void(TPWReport &)> BeforePreview;
+    std::function<void(TPWReport &)> AfterPreview;
+    std::function<void(TPWReport &)> OnStartPage;
+    std::function<void(TPWReport &)> OnEndPage;
+    std::function<void(TPWReport &, bool &moreData)> OnNeedData;
+    std::function<void(TPWReport &)> OnPreview;
+    std::function<void(TPWReport &)> OnGetPrinterSettings;
+    std::function<void(TPWReport &)> OnApplyPrinterSettings;
+
+    /// Adds a band; the report owns it. Bands are rearranged in design order.
+    TPWBand *addBand(std::unique_ptr<TPWBand> band);
+    /// Bands in the order they were added (definition order).
+    const std::vector<std::unique_ptr<TPWBand>> &bands() const { return m_bands; }
+    TPWBand *findBand(const QString &name) const;
+    TPWBand *bandOfType(TPWBandType type) const;
+
+    /// Printables standing directly on the report (printed at the end of every page).
+    TPWPrintable *addControl(std::unique_ptr<TPWPrintable> control);
+    const std::vector<std::unique_ptr<TPWPrintable>> &controls() const { return m_controls; }
+
+    /// A control by name, on any band or on the report.
+    TPWPrintable *findControl(const QString &name) const;
+    template <class T> T *control(const QString &name) const
+    {
+        return dynamic_cast<T *>(findControl(name));
+    }
+    /// Every printable: on the bands in band order, then those on the report.
+    std::vector<TPWPrintable *> allPrintables() const;
+
+    /// The screen-compatible canvas every label of this report measures its text on.
+    Canvas &measureCanvas();
+
+    /// The printer object whose page the controls draw on; set by report generation.
+    PageOutput *printer() const { return m_printer; }
+    void setPrinter(PageOutput *printer) { m_printer = printer; }
+
+    TPWRunState Run;
+
+    /// Called by the page when its values, paper or columns change: refits the bands and
+    /// the report's own pixel bounds.
+    void pageChanged();
+    /// Places the bands one under another in design order and sets their widths.
+    void arrangeBands();
+
+    /// True while a definition is being loaded: pixel bounds are only remembered then.
+    bool loading() const { return m_loading; }
+    void beginLoading() { m_loading = true; }
+    /// Ends loading: derives pixel bounds from the values, applies font sizes, formats.
+    void endLoading();
+
+private:
+    int bandOrder(TPWBandType type) const;
+
+    TPWPage m_page;
+    TPWUnit m_units;
+    int m_zoom = 100;
+    CanvasFont m_font;
+    TPWReportPrinterSettings m_printerSettings;
+    int m_previewWidth = 500;
+    int m_previewHeight = 500;
+    std::vector<std::unique_ptr<TPWBand>> m_bands;
+    std::vector<std::unique_ptr<TPWPrintable>> m_controls;
+    std::unique_ptr<MeasureDevice> m_measure;
+    PageOutput *m_printer = nullptr;
+    bool m_loading = false;
+    bool m_constructed = false;
+};
+
+} // namespace report
