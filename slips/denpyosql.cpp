@@ -1,0 +1,80 @@
+#include "denpyosql.h"
+
+namespace slips {
+
+namespace {
+
+QString quoted(const QString &name)
+{
+    return QLatin1Char('"') + name + QLatin1Char('"');
+}
+
+// Lines are padded to a fixed width, the layout the statements have always had.
+QStringList padded(const QStringList &lines, int width)
+{
+    QStringList out;
+    out.reserve(lines.size());
+    for (const QString &line : lines)
+        out << line.leftJustified(width, QLatin1Char(' '));
+    return out;
+}
+
+} // namespace
+
+const QStringList &denpyoColumns()
+{
+    static const QStringList columns = [] {
+        QStringList c = {QStringLiteral("TKANO"),   QStringLiteral("TKNAME"),
+                         QStringLiteral("TKZIP"),   QStringLiteral("TKADDR1"),
+                         QStringLiteral("TKADDR2"), QStringLiteral("TKTEL"),
+                         QStringLiteral("YMD"),     QStringLiteral("VYMD")};
+        for (const char *prefix : {"HINMEI", "SURYO", "TANKA", "KINGAKU", "TEKIYO"})
+            for (int n = 1; n <= 7; ++n)
+                c << QString::fromLatin1(prefix) + QString::number(n);
+        c << QStringLiteral("GOKEI") << QStringLiteral("TAX") << QStringLiteral("TOTAL")
+          << QStringLiteral("KUBUN1");
+        return c;
+    }();
+    return columns;
+}
+
+QStringList denpyoUpdateSql()
+{
+    QStringList lines = {QStringLiteral("update \"DENPYO\""), QStringLiteral("set")};
+    bool first = true;
+    for (const QString &c : denpyoColumns()) {
+        lines << (first ? QStringLiteral("  ") : QStringLiteral(", ")) + quoted(c) +
+                     QStringLiteral(" = :") + quoted(c);
+        first = false;
+    }
+    lines << QStringLiteral("where") << QStringLiteral("  \"ANO\" = :\"OLD_ANO\"")
+          << QStringLiteral("returning \"ANO\"");
+    return padded(lines, 27);
+}
+
+QStringList denpyoInsertSql()
+{
+    const QString indent(5, QLatin1Char(' '));
+    QStringList lines = {indent + QStringLiteral("insert into \"DENPYO\""),
+                         indent + QStringLiteral("(")};
+    bool first = true;
+    for (const QString &c : denpyoColumns()) {
+        lines << indent + (first ? QStringLiteral("  ") : QStringLiteral(", ")) + quoted(c);
+        first = false;
+    }
+    lines << indent + QStringLiteral(")") << indent + QStringLiteral("values");
+    first = true;
+    for (const QString &c : denpyoColumns()) {
+        lines << indent + (first ? QStringLiteral("  :") : QStringLiteral(", :")) + quoted(c);
+        first = false;
+    }
+    lines << indent + QStringLiteral(")") << indent + QStringLiteral("returning \"ANO\"");
+    return padded(lines, 26);
+}
+
+QStringList denpyoSelectSql()
+{
+    return {QStringLiteral("select * from \"DENPYO\""), QStringLiteral("where \"ANO\" = :\"ANO\"")};
+}
+
+} // namespace slips

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QIcon>
+
+namespace slips {
+
+/// Small button pictures of the slip form, drawn rather than shipped as bitmaps.
+enum class Glyph { Close, Printer, Envelope, Parcel };
+
+QIcon glyphIcon(Glyph glyph);
+
+} // namespace slips

@@ -1,0 +1,164 @@
+#include "slipgrid.h"
+
+#include "calc.h"
+#include "imemode.h"
+
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QInputMethod>
+#include <QLineEdit>
+#include <QPainter>
+
+namespace slips {
+
+namespace {
+
+const int kColumnWidths[SlipGrid::kColumns] = {13, 350, 70, 90, 90, 105};
+constexpr int kRowHeight = 24;
+constexpr int kGridLine = 1;
+
+bool isNumberColumn(int column)
+{
+    return column == ColSuryo || column == ColTanka || column == ColKingaku;
+}
+
+} // namespace
+
+SlipGrid::SlipGrid(QWidget *parent)
+    : QTableWidget(kRows, kColumns, parent)
+{
+    horizontalHeader()->hide();
+    verticalHeader()->hide();
+    horizontalHeader()->setMinimumSectionSize(1);
+    for (int c = 0; c < kColumns; ++c)
+        setColumnWidth(c, kColumnWidths[c] + kGridLine);
+    verticalHeader()->setMinimumSectionSize(1);
+    verticalHeader()->setDefaultSectionSize(kRowHeight + kGridLine);
+    setItemDelegate(new SlipGridDelegate(this));
+    setSelectionMode(QAbstractItemView::ContiguousSelection);
+    setSelectionBehavior(QAbstractItemView::SelectItems);
+    setTabKeyNavigation(true);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                    QAbstractItemView::AnyKeyPressed | QAbstractItemView::SelectedClicked);
+
+    for (int r = 0; r < kRows; ++r) {
+        for (int c = 0; c < kColumns; ++c) {
+            auto *item = new QTableWidgetItem;
+            // Fixed cells are neither enabled nor selectable, so the cursor and Tab skip them.
+            if (isFixedCell(c, r))
+                item->setFlags(Qt::NoItemFlags);
+            setItem(r, c, item);
+        }
+    }
+
+    connect(this, &QTableWidget::itemChanged, this, &SlipGrid::onItemChanged);
+    connect(this, &QTableWidget::currentCellChanged, this,
+            [this](int, int column, int, int) { applyColumnImeMode(column); });
+    applyColumnImeMode(ColHinmei);
+}
+
+QString SlipGrid::cell(int column, int row) const
+{
+    const QTableWidgetItem *it = item(row, column);
+    return it ? it->text() : QString();
+}
+
+void SlipGrid::setCell(int column, int row, const QString &text)
+{
+    if (QTableWidgetItem *it = item(row, column))
+        it->setText(text);
+}
+
+Qt::InputMethodHints SlipGrid::hintsForColumn(int column)
+{
+    return imeHints(column == ColHinmei ? ImeMode::Hiragana : ImeMode::Off);
+}
+
+void SlipGrid::onItemChanged(QTableWidgetItem *item)
+{
+    if (!item || m_normalising)
+        return;
+    if (item->row() > 0 && isNumberColumn(item->column())) {
+        const QString shown = SlipCalc::normaliseCell(item->column(), item->text());
+        if (shown != item->text()) {
+            m_normalising = true;
+            item->setText(shown);
+            m_normalising = false;
+        }
+    }
+    emit cellTextChanged(item->column(), item->row());
+}
+
+void SlipGrid::applyColumnImeMode(int column)
+{
+    setInputMethodHints(hintsForColumn(column));
+    if (hasFocus())
+        QGuiApplication::inputMethod()->update(Qt::ImHints);
+}
+
+void SlipGridDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
+                             const QModelIndex &index) const
+{
+    const int column = index.column();
+    const int row = index.row();
+    const bool fixed = column == 0 || row == 0;
+    const QPalette &pal = option.palette;
+    const bool selected = !fixed && (option.state & QStyle::State_Selected);
+
+    painter->save();
+    const QRect rect = option.rect;
+    QColor background = pal.color(QPalette::Base);
+    QColor textColor = pal.color(QPalette::Text);
+    if (fixed) {
+        // Fixed cells are disabled items; they still draw in the active colours.
+        background = pal.color(QPalette::Active, QPalette::Button);
+        textColor = pal.color(QPalette::Active, QPalette::ButtonText);
+    } else if (selected) {
+        background = pal.color(QPalette::Highlight);
+        textColor = pal.color(QPalette::HighlightedText);
+    }
+    painter->fillRect(rect, background);
+    if (fixed) {
+        // Classic raised heading: light top and left edges, dark bottom and right.
+        painter->setPen(pal.color(QPalette::Active, QPalette::Light));
+        painter->drawLine(rect.topLeft(), rect.topRight());
+        painter->drawLine(rect.topLeft(), rect.bottomLeft());
+        painter->setPen(pal.color(QPalette::Active, QPalette::Dark));
+        painter->drawLine(rect.bottomLeft(), rect.bottomRight());
+        painter->drawLine(rect.topRight(), rect.bottomRight());
+    }
+    const QRect textRect = rect.adjusted(2, 2, -2, -2);
+    const Qt::Alignment align =
+        (isNumberColumn(column) ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignTop;
+    painter->setFont(option.font);
+    painter->setPen(textColor);
+    painter->drawText(textRect, int(align) | Qt::TextSingleLine,
+                      index.data(Qt::DisplayRole).toString());
+    if (!fixed && (option.state & QStyle::State_HasFocus)) {
+        painter->setPen(QPen(textColor, 1, Qt::DotLine));
+        painter->drawRect(rect.adjusted(0, 0, -1, -1));
+    }
+    painter->restore();
+}
+
+QWidget *SlipGridDelegate::createEditor(QWidget *parent, const QStyleOptionViewItem &option,
+                                        const QModelIndex &index) const
+{
+    auto *editor = new QLineEdit(parent);
+    editor->setFrame(false);
+    editor->setFont(option.font);
+    editor->setInputMethodHints(SlipGrid::hintsForColumn(index.column()));
+    editor->setAlignment(isNumberColumn(index.column()) ? Qt::AlignRight | Qt::AlignVCenter
+                                                        : Qt::AlignLeft | Qt::AlignVCenter);
+    return editor;
+}
+
+void SlipGridDelegate::updateEditorGeometry(QWidget *editor, const QStyleOptionViewItem &option,
+                                            const QModelIndex &) const
+{
+    editor->setGeometry(option.rect.adjusted(0, 0, -kGridLine, -kGridLine));
+}
+
+} // namespace slips

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QStyledItemDelegate>
+#include <QTableWidget>
+
+namespace slips {
+
+/// The seven-line grid of a slip. Row 0 and column 0 are fixed cells (headings and line
+/// numbers) that cannot be selected or edited; cell(c, r) is column c of row r. Quantity,
+/// price and amount cells show their normalised text as soon as they change.
+class SlipGrid : public QTableWidget
+{
+    Q_OBJECT
+public:
+    static constexpr int kColumns = 6;
+    static constexpr int kRows = 8;
+
+    explicit SlipGrid(QWidget *parent = nullptr);
+
+    QString cell(int column, int row) const;
+    void setCell(int column, int row, const QString &text);
+    bool isFixedCell(int column, int row) const { return column == 0 || row == 0; }
+
+    /// The input-method hints for editing a cell of the given column.
+    static Qt::InputMethodHints hintsForColumn(int column);
+
+signals:
+    /// A cell's text changed, by the user or the program; emitted once per change, after
+    /// the cell took its normalised form.
+    void cellTextChanged(int column, int row);
+
+private:
+    void onItemChanged(QTableWidgetItem *item);
+    void applyColumnImeMode(int column);
+
+    bool m_normalising = false;
+};
+
+/// Paints a slip grid cell: the prepared background, the text inset by 2 pixels, numbers
+/// right-aligned; fixed cells as raised headings.
+class SlipGridDelegate : public QStyledItemDelegate
+{
+    Q_OBJECT
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter *painter, const QStyleOptionViewItem &option,
+               const QModelIndex &index) const override;
+    QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &option,
+                          const QModelIndex &index) const override;
+    void updateEditorGeometry(QWidget *editor, const QStyleOptionViewItem &option,
+                              const QModelIndex &index) const override;
+};
+
+} // namespace slips
