@@ -11,7 +11,28 @@ ZdApplication::ErrorHandler &errorHandler()
     static ZdApplication::ErrorHandler handler;
     return handler;
 }
+ZdApplication::MessageHandler &messageHandler()
+{
+    static ZdApplication::MessageHandler handler;
+    return handler;
+}
 } // namespace
+
+void ZdApplication::setMessageHandler(MessageHandler handler)
+{
+    messageHandler() = std::move(handler);
+}
+
+void showMessage(QWidget *parent, const QString &message)
+{
+    if (messageHandler()) {
+        messageHandler()(message);
+        return;
+    }
+    QMessageBox box(QMessageBox::Information, QApplication::applicationDisplayName(), message,
+                    QMessageBox::Ok, parent);
+    box.exec();
+}
 
 QString standardErrorText(const QString &message)
 {

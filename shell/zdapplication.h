@@ -27,6 +27,14 @@ public:
     static void setErrorHandler(ErrorHandler handler);
     /// Shows the message through the current handler.
     static void reportError(const QString &message);
+
+    /// Replaces the information box of showMessage (tests record messages instead).
+    using MessageHandler = std::function<void(const QString &message)>;
+    static void setMessageHandler(MessageHandler handler);
 };
+
+/// A fixed sentence for the user in a message box with OK ("登録しました",
+/// "設定の保存に失敗しました！").
+void showMessage(QWidget *parent, const QString &message);
 
 } // namespace shell

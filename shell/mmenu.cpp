@@ -1,0 +1,111 @@
+#include "mmenu.h"
+
+#include "dmib.h"
+#include "utility.h"
+#include "widgets.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QEvent>
+#include <QKeyEvent>
+
+namespace shell {
+
+TMmenu *Mmenu = nullptr;
+
+TMmenu::TMmenu(QWidget *parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowCloseButtonHint)
+{
+    setObjectName(QStringLiteral("Mmenu"));
+    setWindowTitle(QStringLiteral("Mmenu"));
+    setFont(baseFont());
+    setFixedSize(213, 234);
+
+    BitBtn1 =
+        makeButton(this, QStringLiteral("BitBtn1"), QStringLiteral("納品書"), {27, 15, 160, 30});
+    BitBtn2 =
+        makeButton(this, QStringLiteral("BitBtn2"), QStringLiteral("閉じる"), {27, 180, 160, 30});
+    BitBtn3 =
+        makeButton(this, QStringLiteral("BitBtn3"), QStringLiteral("伝票一覧"), {27, 53, 160, 30});
+    BitBtn4 = makeButton(this, QStringLiteral("BitBtn4"), QStringLiteral("お客様名簿"),
+                         {27, 91, 160, 30});
+    BitBtn5 =
+        makeButton(this, QStringLiteral("BitBtn5"), QStringLiteral("設定"), {27, 130, 160, 30});
+    BitBtn2->setIcon(doorIcon());
+    BitBtn2->setIconSize(QSize(18, 18));
+    setTabOrder(BitBtn1, BitBtn2);
+    setTabOrder(BitBtn2, BitBtn3);
+    setTabOrder(BitBtn3, BitBtn4);
+    setTabOrder(BitBtn4, BitBtn5);
+
+    connect(BitBtn1, &QPushButton::clicked, this, &TMmenu::BitBtn1Click);
+    connect(BitBtn2, &QPushButton::clicked, this, &TMmenu::BitBtn2Click);
+    connect(BitBtn3, &QPushButton::clicked, this, &TMmenu::BitBtn3Click);
+    connect(BitBtn4, &QPushButton::clicked, this, &TMmenu::BitBtn4Click);
+    connect(BitBtn5, &QPushButton::clicked, this, &TMmenu::BitBtn5Click);
+}
+
+void TMmenu::keyPressEvent(QKeyEvent *event)
+{
+    // 閉じる is the cancel button: Esc presses it.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        BitBtn2->click();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+bool TMmenu::event(QEvent *event)
+{
+    // Activation runs once: modal windows hand the focus back without a new activation.
+    if (event->type() == QEvent::WindowActivate && !m_activated) {
+        m_activated = true;
+        FormActivate();
+    }
+    return QWidget::event(event);
+}
+
+void TMmenu::FormActivate()
+{
+    store::DMIB->WrRed(QStringLiteral("ExeFilePass"), store::programFolder());
+}
+
+void TMmenu::openModal(QWidget *form)
+{
+    struct Disconnect
+    {
+        ~Disconnect() { store::DMIB->IBDatabase1.disconnect(); }
+    } disconnectAfter; // also when the window fails to open
+    if (auto *dialog = qobject_cast<QDialog *>(form))
+        dialog->exec();
+    form->deleteLater();
+}
+
+void TMmenu::BitBtn1Click()
+{
+    store::DMIB->IBDatabase1.disconnect();
+}
+
+void TMmenu::BitBtn2Click()
+{
+    QApplication::quit();
+}
+
+void TMmenu::BitBtn3Click()
+{
+    store::DMIB->IBDatabase1.disconnect();
+}
+
+void TMmenu::BitBtn4Click()
+{
+    store::DMIB->IBDatabase1.disconnect();
+}
+
+void TMmenu::BitBtn5Click()
+{
+    Utility = new TUtility(this);
+    openModal(Utility);
+}
+
+} // namespace shell

@@ -1,0 +1,274 @@
+#include "dmib.h"
+#include "imemode.h"
+#include "mmenu.h"
+#include "startup.h"
+#include "tempdir.h"
+#include "utility.h"
+#include "zdapplication.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QInputMethodEvent>
+#include <QLabel>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+using namespace shell;
+using testsupport::TempDir;
+
+namespace {
+
+/// A data module on a temporary settings file and database, installed as DMIB, with the
+/// messages of the message boxes recorded.
+class ShellTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        dm = std::make_unique<store::TDMIB>(
+            store::SettingsStore(dir.file(QStringLiteral("Velmora/ZORIKADESK.ini"))),
+            store::ConnectionParams::withEnvironment(dir.file(QStringLiteral("ZORIKA"))));
+        store::DMIB = dm.get();
+        ZdApplication::setMessageHandler([this](const QString &m) { messages.append(m); });
+    }
+    void TearDown() override
+    {
+        ZdApplication::setMessageHandler({});
+        store::DMIB = nullptr;
+    }
+
+    static void typeText(QWidget *w, const QString &text)
+    {
+        w->setFocus();
+        QInputMethodEvent ev;
+        ev.setCommitString(text);
+        QApplication::sendEvent(w, &ev);
+    }
+
+    static QStringList focusChain(QWidget *first, int steps)
+    {
+        QStringList names{first->objectName()};
+        for (QWidget *w = first; steps-- > 0;) {
+            w = w->nextInFocusChain();
+            while (!(w->focusPolicy() & Qt::TabFocus))
+                w = w->nextInFocusChain();
+            names << w->objectName();
+        }
+        return names;
+    }
+
+    // Closes the next modal window as soon as it shows.
+    static void rejectNextModal()
+    {
+        QTimer::singleShot(0, [] {
+            if (auto *d = qobject_cast<QDialog *>(QApplication::activeModalWidget()))
+                d->reject();
+        });
+    }
+
+    TempDir dir;
+    std::unique_ptr<store::TDMIB> dm;
+    QStringList messages;
+};
+
+TEST_F(ShellTest, MainMenuLooksAndTabsAsDesigned)
+{
+    TMmenu menu;
+    EXPECT_EQ(menu.windowTitle(), QStringLiteral("Mmenu"));
+    EXPECT_EQ(menu.size(), QSize(213, 234));
+    EXPECT_EQ(menu.BitBtn2->geometry(), QRect(27, 180, 160, 30));
+    EXPECT_EQ(focusChain(menu.BitBtn1, 4),
+              (QStringList{"BitBtn1", "BitBtn2", "BitBtn3", "BitBtn4", "BitBtn5"}));
+}
+
+TEST_F(ShellTest, EscInTheMainMenuPressesClose)
+{
+    TMmenu menu;
+    menu.show();
+    QSignalSpy clicked(menu.BitBtn2, &QPushButton::clicked);
+    QTest::keyClick(&menu, Qt::Key_Escape);
+    EXPECT_EQ(clicked.count(), 1);
+}
+
+TEST_F(ShellTest, ActivationPublishesTheProgramFolderWhereverItIsStartedFrom)
+{
+    const QString cwd = QDir::currentPath();
+    QDir::setCurrent(dir.path());
+    TMmenu menu;
+    menu.show();
+    menu.activateWindow();
+    QApplication::setActiveWindow(&menu);
+    QDir::setCurrent(cwd);
+    const QString stored = dm->ReReg(QStringLiteral("ExeFilePass"));
+    EXPECT_EQ(stored, QCoreApplication::applicationDirPath() + QLatin1Char('/'));
+    EXPECT_TRUE(stored.endsWith(QDir::separator()));
+}
+
+TEST_F(ShellTest, ClosingAWindowFromTheMenuClosesTheConnection)
+{
+    ASSERT_EQ(prepareDatabase(*dm), QString());
+    TMmenu menu;
+    menu.show();
+    dm->IBDatabase1.connect();
+    rejectNextModal();
+    menu.BitBtn5Click();
+    EXPECT_FALSE(dm->IBDatabase1.connected());
+    dm->IBDatabase1.connect(); // and the next query reconnects
+    EXPECT_TRUE(dm->IBDatabase1.connected());
+}
+
+TEST_F(ShellTest, SettingsFormSavesAndShowsTheShopDetails)
+{
+    const QStringList values = {QStringLiteral("㈱髙﨑商店"),
+                                QStringLiteral("100-0001"),
+                                QStringLiteral("東京都千代田区千代田1-1"),
+                                QStringLiteral("03-1234-5678"),
+                                QStringLiteral("03-1234-5679"),
+                                QStringLiteral("8%"),
+                                QStringLiteral("/data/KEN_ALL.CSV")};
+    {
+        TUtility form;
+        form.show();
+        form.FormActivate();
+        const QList<LabeledEdit *> boxes = {form.LabeledEdit1, form.LabeledEdit2, form.LabeledEdit3,
+                                            form.LabeledEdit4, form.LabeledEdit5, form.LabeledEdit6,
+                                            form.LabeledEdit7};
+        for (qsizetype i = 0; i < boxes.size(); ++i) {
+            EXPECT_EQ(boxes[i]->text(), QString()) << "not empty at first start";
+            typeText(boxes[i], values[i]);
+        }
+        QTest::mouseClick(form.BitBtn3, Qt::LeftButton);
+        EXPECT_EQ(messages, QStringList{QStringLiteral("設定を保存しました")});
+        EXPECT_TRUE(form.isVisible()) << "saving keeps the window open";
+    }
+    for (qsizetype i = 0; i < values.size(); ++i)
+        EXPECT_EQ(dm->ReReg(TUtility::settingNames()[i]), values[i]);
+
+    TUtility again;
+    again.show();
+    again.FormActivate();
+    EXPECT_EQ(again.LabeledEdit1->text(), values[0]);
+    EXPECT_EQ(again.LabeledEdit6->text(), values[5]);
+}
+
+TEST_F(ShellTest, ClosingTheSettingsFormDiscardsEdits)
+{
+    dm->WrRed(QStringLiteral("TEL"), QStringLiteral("old"));
+    TUtility form;
+    form.show();
+    form.FormActivate();
+    form.LabeledEdit4->setText(QStringLiteral("new"));
+    QTest::keyClick(&form, Qt::Key_Escape);
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_EQ(dm->ReReg(QStringLiteral("TEL")), QStringLiteral("old"));
+    EXPECT_TRUE(messages.isEmpty());
+}
+
+TEST_F(ShellTest, SettingsFormTellsWhenTheStoreCannotBeWritten)
+{
+    QFile blocker(dir.file(QStringLiteral("blocker")));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    store::TDMIB broken(store::SettingsStore(dir.file(QStringLiteral("blocker/x.ini"))),
+                        store::ConnectionParams{});
+    store::DMIB = &broken;
+    TUtility form;
+    form.show();
+    form.FormActivate();
+    form.BitBtn3Click();
+    EXPECT_EQ(messages, QStringList{QStringLiteral("設定の保存に失敗しました！")});
+}
+
+TEST_F(ShellTest, SettingsFormTabOrderAndInputModes)
+{
+    TUtility form;
+    EXPECT_EQ(form.size(), QSize(413, 389));
+    EXPECT_EQ(
+        focusChain(form.LabeledEdit1, 9),
+        (QStringList{"LabeledEdit1", "LabeledEdit2", "LabeledEdit3", "LabeledEdit4", "LabeledEdit5",
+                     "LabeledEdit6", "LabeledEdit7", "BitBtn1", "BitBtn2", "BitBtn3"}));
+    EXPECT_EQ(imeModeOf(form.LabeledEdit1), ImeMode::Hiragana);
+    EXPECT_EQ(imeModeOf(form.LabeledEdit3), ImeMode::Hiragana);
+    for (QWidget *w :
+         {static_cast<QWidget *>(form.LabeledEdit2), static_cast<QWidget *>(form.LabeledEdit6)})
+        EXPECT_EQ(imeModeOf(w), ImeMode::Off);
+    // The caption sits on the box's left side.
+    EXPECT_LT(form.LabeledEdit1->label()->geometry().right(), form.LabeledEdit1->x());
+}
+
+TEST(StandardErrorText, AppendsAPeriodAfterCharactersBeyondIt)
+{
+    const std::pair<QString, QString> cases[] = {
+        {QStringLiteral("abc"), QStringLiteral("abc.")},
+        {QStringLiteral("end."), QStringLiteral("end.")},
+        {QStringLiteral("x-"), QStringLiteral("x-")}, // '-' comes before '.'
+        {QStringLiteral("失敗"), QStringLiteral("失敗.")},
+        {QString(), QString()},
+    };
+    for (const auto &[in, out] : cases)
+        EXPECT_EQ(standardErrorText(in), out) << in.toStdString();
+}
+
+TEST(ErrorsInHandlers, AreShownAndTheProgramGoesOn)
+{
+    QStringList &seen = *new QStringList; // outlives the handler below
+    ZdApplication::setErrorHandler([&seen](const QString &m) { seen.append(m); });
+    QPushButton button;
+    QObject::connect(&button, &QPushButton::clicked,
+                     [] { throw std::runtime_error("データベースに接続できません"); });
+    button.show();
+    QTest::mouseClick(&button, Qt::LeftButton);
+    QTest::mouseClick(&button, Qt::LeftButton);
+    EXPECT_EQ(seen.size(), 2);
+    EXPECT_EQ(seen.value(0), QStringLiteral("データベースに接続できません"));
+    ZdApplication::setErrorHandler(nullptr);
+    delete &seen;
+}
+
+TEST(CommandLine, Options)
+{
+    struct Case
+    {
+        QStringList args;
+        QString database;
+        bool check, help, error;
+    } cases[] = {
+        {{"zorikadesk"}, {}, false, false, false},
+        {{"zorikadesk", "--database", "/tmp/x/ZORIKA"}, "/tmp/x/ZORIKA", false, false, false},
+        {{"zorikadesk", "--database=localhost:/srv/ZORIKA", "--check"},
+         "localhost:/srv/ZORIKA",
+         true,
+         false,
+         false},
+        {{"zorikadesk", "--help"}, {}, false, true, false},
+        {{"zorikadesk", "--database"}, {}, false, false, true},
+        {{"zorikadesk", "--nope"}, {}, false, false, true},
+        {{"zorikadesk", "stray"}, {}, false, false, true},
+    };
+    for (const Case &c : cases) {
+        const StartupOptions o = parseCommandLine(c.args);
+        EXPECT_EQ(o.database, c.database) << c.args.join(' ').toStdString();
+        EXPECT_EQ(o.check, c.check);
+        EXPECT_EQ(o.help, c.help);
+        EXPECT_EQ(!o.error.isEmpty(), c.error) << c.args.join(' ').toStdString();
+    }
+    EXPECT_TRUE(parseCommandLine({"zorikadesk"}).helpText.contains("--database"));
+}
+
+TEST_F(ShellTest, StartupCreatesTheDatabaseOrSaysWhyItCannot)
+{
+    EXPECT_EQ(prepareDatabase(*dm), QString());
+    EXPECT_TRUE(QFile::exists(dir.file(QStringLiteral("ZORIKA"))));
+    EXPECT_FALSE(dm->IBDatabase1.connected());
+
+    store::TDMIB unreachable(
+        store::SettingsStore(dir.file(QStringLiteral("k.ini"))),
+        store::ConnectionParams::withEnvironment(QStringLiteral("127.0.0.1/1:/nowhere/ZORIKA")));
+    EXPECT_TRUE(prepareDatabase(unreachable)
+                    .startsWith(QStringLiteral("データベースサーバーに接続できません")));
+}
+
+} // namespace

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "widgets.h"
+
+#include <QDialog>
+#include <QGroupBox>
+
+namespace shell {
+
+/// The settings form: the shop's details, the tax rate and where the postal-code file lies.
+class TUtility : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit TUtility(QWidget *owner = nullptr);
+
+    QGroupBox *GroupBox1;
+    LabeledEdit *LabeledEdit1; // 店名
+    LabeledEdit *LabeledEdit2; // 〒
+    LabeledEdit *LabeledEdit3; // 住所
+    LabeledEdit *LabeledEdit4; // 電話番号
+    LabeledEdit *LabeledEdit5; // FAX
+    QGroupBox *GroupBox2;
+    LabeledEdit *LabeledEdit6; // 消費税%
+    QGroupBox *GroupBox3;
+    LabeledEdit *LabeledEdit7; // 保存先
+    QPushButton *BitBtn1;      // 参照
+    QPushButton *BitBtn2;      // 閉じる
+    QPushButton *BitBtn3;      // 設定保存
+
+    void FormActivate();
+    void BitBtn1Click();
+    void BitBtn3Click();
+
+    /// The settings names in box order.
+    static const QStringList &settingNames();
+
+protected:
+    bool event(QEvent *event) override;
+
+private:
+    QList<LabeledEdit *> boxes() const;
+    bool m_activated = false;
+};
+
+extern TUtility *Utility;
+
+} // namespace shell

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QFont>
+#include <QLineEdit>
+#include <QPixmap>
+#include <QPushButton>
+#include <QString>
+
+class QLabel;
+
+namespace shell {
+
+/// The windows' base font: Tahoma, 8 point (11 pixels at 96 dpi).
+QFont baseFont();
+/// A font by face name and size in points at 96 dpi.
+QFont fontFor(const QString &face, int points);
+
+/// A push button at a fixed place, with a caption and an object name.
+QPushButton *makeButton(QWidget *parent, const QString &name, const QString &caption,
+                        const QRect &geometry);
+
+/// An edit box with its caption label on its left side, 3 pixels away.
+class LabeledEdit : public QLineEdit
+{
+public:
+    LabeledEdit(QWidget *parent, const QString &name, const QString &caption,
+                const QRect &geometry);
+    QLabel *label() const { return m_label; }
+
+protected:
+    void moveEvent(QMoveEvent *event) override;
+
+private:
+    void placeLabel();
+    QLabel *m_label;
+};
+
+/// The small open-door picture of the closing buttons (normal and greyed).
+QIcon doorIcon();
+
+} // namespace shell
