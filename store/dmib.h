@@ -4,10 +4,23 @@
 #include "query.h"
 #include "settingsstore.h"
 
+#include <QList>
 #include <QString>
 #include <memory>
 
 namespace store {
+
+/// A column of the shared customer query as the windows show it.
+struct FieldDef
+{
+    QString fieldName;    // QTokuiANO, QTokuiTKCODE, ...
+    QString column;       // ANO, TKCODE, ...
+    QString displayLabel; // the heading of a grid bound to the query
+    int size;             // characters of a text column, 0 for others
+};
+
+/// The field definitions of QTokui, in column order.
+const QList<FieldDef> &QTokuiFields();
 
 /// The shared data module: the connection and its one transaction, the shared customer
 /// query and the shop settings as read at startup.
