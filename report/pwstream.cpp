@@ -3,6 +3,7 @@
 #include "pagestoreerror.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QtEndian>
 
 #include <algorithm>
@@ -37,7 +38,8 @@ std::unique_ptr<TPWStream> TPWStream::openFile(const QString &fileName)
 {
     std::unique_ptr<TPWStream> stream(new TPWStream(FileBacked{}));
     stream->m_reportFile = std::make_unique<QFile>(fileName);
-    if (!stream->m_reportFile->open(QIODevice::ReadOnly)) {
+    // Unbuffered: reads see the file as it is, and a walk reads only a few bytes per record.
+    if (!stream->m_reportFile->open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
         throw PageStoreError("Cannot open file \"" + fileName.toStdString() +
                              "\": " + stream->m_reportFile->errorString().toStdString());
     }
@@ -97,8 +99,11 @@ void TPWStream::moveToTempFile()
 {
     // QTemporaryFile creates the file readable and writable by its owner only and deletes it
     // with the object, so a failure half way leaves nothing behind.
-    auto file =
-        std::make_unique<QTemporaryFile>(QDir::tempPath() + QStringLiteral("/PWPXXXXXX.tmp"));
+    // An unusable TMPDIR makes tempPath() empty; the file must not land in the root folder.
+    const QString folder = QDir::tempPath();
+    if (folder.isEmpty() || !QFileInfo(folder).isDir())
+        throw PageStoreError("Cannot create a temporary file: no temporary folder");
+    auto file = std::make_unique<QTemporaryFile>(folder + QStringLiteral("/PWPXXXXXX.tmp"));
     if (!file->open())
         throw PageStoreError("Cannot create a temporary file: " +
                              file->errorString().toStdString());
