@@ -1,5 +1,6 @@
 #include "mmenu.h"
 
+#include "denpyo.h"
 #include "dmib.h"
 #include "utility.h"
 #include "widgets.h"
@@ -84,7 +85,8 @@ void TMmenu::openModal(QWidget *form)
 
 void TMmenu::BitBtn1Click()
 {
-    store::DMIB->IBDatabase1.disconnect();
+    slips::Denpyo = new slips::TDenpyo(this);
+    openModal(slips::Denpyo);
 }
 
 void TMmenu::BitBtn2Click()
