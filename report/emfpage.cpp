@@ -245,7 +245,6 @@ private:
         m_canvas.setBrush(m_state.brush);
         m_canvas.setBackgroundTransparent(m_state.transparent);
         m_canvas.setTextAlign(m_state.align);
-        m_canvas.moveTo(m_state.position.x(), m_state.position.y());
         m_fontDirty = true;
     }
 
@@ -369,6 +368,7 @@ private:
             m_state = m_saved[size_t(keep)];
             m_saved.resize(size_t(keep));
             applyAll();
+            m_canvas.moveTo(m_state.position.x(), m_state.position.y());
             break;
         }
         case EMR_SELECTOBJECT: {
@@ -498,7 +498,9 @@ void EmfPage::play(QPainter &painter, const QRectF &target) const
     // metafile into a rectangle; the canvas then draws in page pixels.
     painter.save();
     painter.translate(target.topLeft());
-    painter.scale(target.width() / m_framePixels.width(), target.height() / m_framePixels.height());
+    // The whole-pixel page size rather than the frame's fraction of a pixel: playing a page
+    // into a rectangle of its own pixel size is then exactly 1:1.
+    painter.scale(target.width() / m_pixelSize.width(), target.height() / m_pixelSize.height());
     painter.translate(-m_framePixels.topLeft());
     {
         PainterCanvas canvas(&painter, m_ppi);
