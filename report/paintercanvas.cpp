@@ -278,12 +278,21 @@ void PainterCanvas::lineTo(int x, int y)
     QPen pen = qtPen();
     m_painter->save();
     if (pen.isCosmetic()) {
-        // One-pixel line through pixel centres; the flat cap leaves the end pixel out.
+        // Aliased one-pixel lines hit the pixel at each integer point. GDI leaves the end
+        // pixel out whichever way the line runs, so the line is drawn with both ends included
+        // up to the pixel before the end point.
+        const QPoint d = m_position - from;
+        const int steps = std::max(std::abs(d.x()), std::abs(d.y()));
+        const QPoint last(from.x() + int(std::lround(double(d.x()) * (steps - 1) / steps)),
+                          from.y() + int(std::lround(double(d.y()) * (steps - 1) / steps)));
+        pen.setCapStyle(Qt::SquareCap);
         m_painter->setPen(pen);
         m_painter->setBrush(Qt::NoBrush);
         m_painter->setBackgroundMode(m_transparent ? Qt::TransparentMode : Qt::OpaqueMode);
-        m_painter->drawLine(QPointF(from) + QPointF(0.5, 0.5),
-                            QPointF(m_position) + QPointF(0.5, 0.5));
+        if (last == from)
+            m_painter->drawPoint(from);
+        else
+            m_painter->drawLine(from, last);
     } else {
         m_painter->setPen(pen);
         m_painter->drawLine(QPointF(from) + QPointF(0.5, 0.5),

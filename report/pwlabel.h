@@ -61,6 +61,8 @@ public:
 
     /// Called with the text about to print; a changed value prints instead, for that print.
     std::function<void(TPWLabel &, QString &value)> OnPrint;
+    /// Name of the OnPrint handler as a definition names it (empty: none).
+    QString OnPrintName;
 
     /// The text the next print shows.
     const QString &printText() const { return m_printText; }
