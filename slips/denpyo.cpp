@@ -256,6 +256,7 @@ void TDenpyo::buildControls()
                          QStringLiteral("御 受 領 書"), QStringLiteral("納 品 書（控）")});
     ComboBox1->setCurrentIndex(0);
     ComboBox1->setFocusPolicy(Qt::ClickFocus);
+    ComboBox1->lineEdit()->setFocusPolicy(Qt::ClickFocus);
     ComboBox1->setInsertPolicy(QComboBox::NoInsert);
 
     // Tab order of the boxes; buttons and boxes marked as no tab stop take the focus only
@@ -318,6 +319,7 @@ void TDenpyo::YMDEnter()
 bool TDenpyo::eventFilter(QObject *watched, QEvent *event)
 {
     const QEvent::Type type = event->type();
+
     if (type == QEvent::FocusIn || type == QEvent::FocusOut) {
         const bool in = type == QEvent::FocusIn;
         if (watched == BitBtn14)
@@ -682,13 +684,14 @@ void TDenpyo::BitBtn3Click()
         if (!db->inTransaction())
             db->startTransaction();
         q.execSql();
-        // The row the statement touched reports its number; an update that matched
-        // nothing reports none and must not count as saved.
-        if (!q.eof() && !q.fields().empty())
-            assigned = q.fieldByName(QStringLiteral("ANO")).asString();
+        // An update that matched no row (a number typed by hand, a slip deleted meanwhile)
+        // stored nothing and must not count as saved.
+        if (q.rowsAffected() < 1)
+            throw SaveRefused("no slip has this number");
+        assigned = update ? anoText : q.fieldByName(QStringLiteral("ANO")).asString();
         q.close();
         if (assigned.isEmpty())
-            throw SaveRefused("no slip has this number");
+            throw SaveRefused("the store assigned no number");
         db->commitRetaining();
         saved = true;
     } catch (const std::exception &) {

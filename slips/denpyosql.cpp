@@ -47,8 +47,7 @@ QStringList denpyoUpdateSql()
                      QStringLiteral(" = :") + quoted(c);
         first = false;
     }
-    lines << QStringLiteral("where") << QStringLiteral("  \"ANO\" = :\"OLD_ANO\"")
-          << QStringLiteral("returning \"ANO\"");
+    lines << QStringLiteral("where") << QStringLiteral("  \"ANO\" = :\"OLD_ANO\"");
     return padded(lines, 27);
 }
 

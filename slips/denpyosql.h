@@ -7,8 +7,7 @@ namespace slips {
 /// The DENPYO columns a slip writes, TKANO first and KUBUN1 last (ANO is the server's).
 const QStringList &denpyoColumns();
 
-/// The update statement of a shown slip, keyed by the parameter OLD_ANO, returning the ANO
-/// of the row it changed (none when no row matched).
+/// The update statement of a shown slip, keyed by the parameter OLD_ANO.
 QStringList denpyoUpdateSql();
 
 /// The insert statement of a new slip, returning the ANO the server assigned.

@@ -6,6 +6,8 @@
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QInputMethod>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPainter>
 
@@ -69,6 +71,39 @@ void SlipGrid::setCell(int column, int row, const QString &text)
 {
     if (QTableWidgetItem *it = item(row, column))
         it->setText(text);
+}
+
+QModelIndex SlipGrid::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers)
+{
+    const QModelIndex current = currentIndex();
+    if (action == MoveNext && current.row() == kRows - 1 && current.column() == kColumns - 1)
+        return model()->index(1, 1);
+    if (action == MovePrevious && current.row() == 1 && current.column() == 1)
+        return model()->index(kRows - 1, kColumns - 1);
+    return QTableWidget::moveCursor(action, modifiers);
+}
+
+void SlipGrid::inputMethodEvent(QInputMethodEvent *event)
+{
+    const QModelIndex index = currentIndex();
+    if (state() != EditingState && !event->commitString().isEmpty() &&
+        event->preeditString().isEmpty() && index.isValid() &&
+        (index.flags() & Qt::ItemIsEditable) && edit(index, AllEditTriggers, nullptr)) {
+        if (QWidget *editor = indexWidget(index)) {
+            QCoreApplication::sendEvent(editor, event);
+            return;
+        }
+    }
+    QTableWidget::inputMethodEvent(event);
+}
+
+void SlipGrid::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape && state() != EditingState) {
+        event->ignore();
+        return;
+    }
+    QTableWidget::keyPressEvent(event);
 }
 
 Qt::InputMethodHints SlipGrid::hintsForColumn(int column)

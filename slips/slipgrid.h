@@ -24,6 +24,15 @@ public:
     /// The input-method hints for editing a cell of the given column.
     static Qt::InputMethodHints hintsForColumn(int column);
 
+protected:
+    /// Tab past the last cell goes on at the first one, and back from the first to the last.
+    QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
+    /// Text committed by the input method into a cell that is not being edited opens the
+    /// editor with that text, as a typed key does.
+    void inputMethodEvent(QInputMethodEvent *event) override;
+    /// Esc outside an edit belongs to the window (its cancel button), not to the grid.
+    void keyPressEvent(QKeyEvent *event) override;
+
 signals:
     /// A cell's text changed, by the user or the program; emitted once per change, after
     /// the cell took its normalised form.

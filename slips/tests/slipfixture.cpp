@@ -1,0 +1,165 @@
+#include "slipfixture.h"
+
+#include "query.h"
+#include "schema.h"
+#include "slipgrid.h"
+#include "testmain.h"
+
+#include <QApplication>
+#include <QInputMethodEvent>
+#include <QLineEdit>
+#include <QTest>
+
+namespace slipstest {
+
+void SlipTest::SetUp()
+{
+    const QString ini = m_dir.file(QStringLiteral("ZORIKADESK.ini"));
+    store::SettingsStore settings(ini);
+    settings.WrRed(QStringLiteral("TAX"), QStringLiteral("8"));
+    m_dmib = std::make_unique<store::TDMIB>(
+        settings, store::ConnectionParams{m_dir.file(QStringLiteral("ZORIKA"))});
+    store::DMIB = m_dmib.get();
+    store::openOrCreate(m_dmib->IBDatabase1);
+    testsupport::reportedErrors().clear();
+}
+
+void SlipTest::TearDown()
+{
+    settle();
+    m_dmib->IBDatabase1.disconnect();
+    store::DMIB = nullptr;
+    m_dmib.reset();
+    testsupport::reportedErrors().clear();
+}
+
+std::unique_ptr<RecordingDenpyo> SlipTest::openForm(int ano)
+{
+    auto form = std::make_unique<RecordingDenpyo>();
+    if (ano > 0)
+        form->GetDenpyo(ano);
+    form->show();
+    QApplication::setActiveWindow(form.get());
+    EXPECT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    settle();
+    return form;
+}
+
+QMap<QString, QString> SlipTest::row(int ano)
+{
+    store::Query q(m_dmib->IBDatabase1);
+    q.sql().add(QStringLiteral("select * from DENPYO where ANO = :ANO"));
+    q.paramByName(QStringLiteral("ANO")).setAsString(QString::number(ano));
+    q.open();
+    QMap<QString, QString> values;
+    if (!q.eof())
+        for (const store::Field &f : q.fields())
+            values.insert(f.name(), f.asString());
+    q.close();
+    return values;
+}
+
+int SlipTest::slipCount()
+{
+    store::Query q(m_dmib->IBDatabase1);
+    q.sql().add(QStringLiteral("select count(*) as N from DENPYO"));
+    q.open();
+    const int n = int(q.fieldByName(QStringLiteral("N")).asInteger());
+    q.close();
+    return n;
+}
+
+int SlipTest::insertSlip(const QMap<QString, QString> &values)
+{
+    store::Database &db = m_dmib->IBDatabase1;
+    store::Query q(db);
+    QStringList names = values.keys();
+    QStringList params;
+    for (const QString &n : names)
+        params << QLatin1Char(':') + n;
+    q.sql().add(QStringLiteral("insert into DENPYO (%1) values (%2) returning ANO")
+                    .arg(names.join(QLatin1Char(',')), params.join(QLatin1Char(','))));
+    for (const QString &n : names)
+        q.paramByName(n).setAsString(values.value(n));
+    if (!db.inTransaction())
+        db.startTransaction();
+    q.execSql();
+    const int ano = int(q.fieldByName(QStringLiteral("ANO")).asInteger());
+    q.close();
+    db.commitRetaining();
+    return ano;
+}
+
+QWidget *focused()
+{
+    return QApplication::focusWidget();
+}
+
+void clickCell(slips::TDenpyo &form, int column, int row)
+{
+    QTableWidget *grid = form.StringGrid1;
+    const QRect rect = grid->visualRect(grid->model()->index(row, column));
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, rect.center());
+    settle();
+}
+
+void typeText(const QString &text)
+{
+    QWidget *target = focused();
+    if (!target)
+        return;
+    bool latin1 = true;
+    for (QChar c : text)
+        latin1 = latin1 && c.unicode() < 0x80;
+    if (latin1) {
+        // The first key opens a cell editor, which takes the following ones.
+        for (QChar c : text)
+            if (QWidget *w = focused())
+                QTest::keyClicks(w, QString(c));
+    } else {
+        QInputMethodEvent event;
+        event.setCommitString(text);
+        QApplication::sendEvent(target, &event);
+    }
+    settle();
+}
+
+void pressKey(Qt::Key key, Qt::KeyboardModifiers modifiers)
+{
+    if (QWidget *target = focused())
+        QTest::keyClick(target, key, modifiers);
+    settle();
+}
+
+void typeInto(QWidget *box, const QString &text)
+{
+    QTest::mouseClick(box, Qt::LeftButton);
+    box->setFocus(Qt::MouseFocusReason);
+    settle();
+    if (auto *edit = qobject_cast<QLineEdit *>(box)) {
+        edit->selectAll();
+        if (!edit->inputMask().isEmpty()) {
+            edit->home(false);
+            // Clearing a masked box by keys, as a user selects and deletes.
+            edit->selectAll();
+            QTest::keyClick(edit, Qt::Key_Delete);
+            edit->home(false);
+        }
+    }
+    typeText(text);
+}
+
+void typeCell(slips::TDenpyo &form, int column, int row, const QString &text)
+{
+    clickCell(form, column, row);
+    typeText(text);
+    pressKey(Qt::Key_Tab);
+}
+
+void settle()
+{
+    for (int i = 0; i < 3; ++i)
+        QCoreApplication::processEvents();
+}
+
+} // namespace slipstest
