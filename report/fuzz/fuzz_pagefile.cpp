@@ -1,0 +1,43 @@
+// Fuzz target: a report file as it comes from outside. Loading and reading its pages may fail
+// with an error, but must never crash, hang or allocate without bound.
+
+#include "fuzzsupport.h"
+#include "pwpagelist.h"
+
+#include <QBuffer>
+#include <QByteArray>
+
+#include <cstddef>
+#include <cstdint>
+#include <exception>
+
+extern "C" int LLVMFuzzerInitialize(int *, char ***)
+{
+    fuzz::ensureApplication();
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    // A limit above any input keeps the store in memory: temporary files are tested elsewhere.
+    report::TPWPageList list(64 * 1024 * 1024);
+    try {
+        list.LoadFromStream(buffer);
+    } catch (const std::exception &) {
+        return 0;
+    }
+    const int count = list.PageCount();
+    // Jumps in both directions, then the first pages in order; each page may fail alone.
+    const int order[] = {count, 1, count / 2 + 1, count - 1, 2, 3, count};
+    for (int n : order) {
+        try {
+            if (auto page = list.GetPage(n))
+                page->textItems();
+        } catch (const std::exception &) {
+        }
+    }
+    return 0;
+}
