@@ -93,6 +93,14 @@ void PainterCanvas::setFont(const CanvasFont &font)
         return;
     m_font = font;
     m_qfont = qtFontFor(m_font, m_dpi);
+    m_metrics.reset();
+}
+
+const QFontMetrics &PainterCanvas::metrics()
+{
+    if (!m_metrics)
+        m_metrics.emplace(m_qfont, m_painter ? m_painter->device() : nullptr);
+    return *m_metrics;
 }
 
 void PainterCanvas::setPen(const CanvasPen &pen)
@@ -141,7 +149,7 @@ QBrush PainterCanvas::qtBrush() const
 
 QSize PainterCanvas::textExtent(const QString &text)
 {
-    const QFontMetrics fm(m_qfont, m_painter ? m_painter->device() : nullptr);
+    const QFontMetrics &fm = metrics();
     return QSize(fm.horizontalAdvance(text), fm.ascent() + fm.descent());
 }
 
@@ -149,7 +157,7 @@ void PainterCanvas::textOut(int x, int y, const QString &text)
 {
     if (!m_painter || text.isEmpty())
         return;
-    const QFontMetrics fm(m_qfont, m_painter->device());
+    const QFontMetrics &fm = metrics();
     const int width = fm.horizontalAdvance(text);
     const int height = fm.ascent() + fm.descent();
 

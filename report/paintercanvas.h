@@ -3,11 +3,13 @@
 #include "canvas.h"
 
 #include <QFont>
+#include <QFontMetrics>
 #include <QImage>
 #include <QPainter>
 #include <QPoint>
 
 #include <memory>
+#include <optional>
 
 namespace report {
 
@@ -52,6 +54,7 @@ public:
     const QFont &qtFont() const { return m_qfont; }
 
 private:
+    const QFontMetrics &metrics();
     QPen qtPen() const;
     QBrush qtBrush() const;
     /// Fills the brush area, first with white where opaque mode shows through a hatch.
@@ -62,6 +65,7 @@ private:
     QSize m_dpi;
     CanvasFont m_font;
     QFont m_qfont;
+    std::optional<QFontMetrics> m_metrics; // of m_qfont on the device, made when first needed
     CanvasPen m_pen;
     CanvasBrush m_brush;
     bool m_transparent = false;

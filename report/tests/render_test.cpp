@@ -96,4 +96,89 @@ TEST(RenderSample, ScreenAndPrinterPagesShowTheSameLayout)
     EXPECT_GT(share96, 0.002);
 }
 
+// Every shape kind, pen and brush, and labels with frames, wrap styles and alignments, each in
+// its own cell of a grid; nothing may draw outside its cell.
+TEST(RenderSample, ControlsStayInTheirCells)
+{
+    TPWReport report;
+    report.setUnits(TPWUnit::Native);
+    TPWBand *band = report.addBand(std::make_unique<TPWBand>(QStringLiteral("b")));
+    const double cellW = 450, cellH = 300, pad = 50;
+    QList<QRectF> cells;
+    const auto cell = [&](int i) {
+        const QRectF r((i % 4) * cellW, (i / 4) * cellH, cellW, cellH);
+        cells.append(r);
+        return r.adjusted(pad, pad, -pad, -pad);
+    };
+    int i = 0;
+    for (int k = 0; k <= int(TPWShapeType::pwsRightDiagonal); ++k, ++i) {
+        auto *s = static_cast<TPWShape *>(band->addControl(std::make_unique<TPWShape>()));
+        s->Shape = TPWShapeType(k);
+        s->Pen.width = k % 3 == 0 ? 3 : 1;
+        s->Pen.color = k % 2 ? Qt::darkBlue : Qt::black;
+        s->Brush = CanvasBrush{Qt::yellow, k == 1 ? CanvasBrush::DiagCross : CanvasBrush::Solid};
+        const QRectF r = cell(i);
+        s->Size().ReadValues({r.height(), r.left(), r.top(), r.width()});
+    }
+    const struct
+    {
+        const char *text;
+        TAlignment align;
+        TPWWrapStyle wrap;
+        bool frame;
+    } labels[] = {
+        {"御 納 品 書", TAlignment::taCenter, TPWWrapStyle::BreakOnSpaces, true},
+        {"ボールペン 黒 十本入り 箱", TAlignment::taLeftJustify, TPWWrapStyle::BreakOnSpaces,
+         false},
+        {"ABCDEFGHIJKLMNOPQRSTUVWXYZ", TAlignment::taLeftJustify, TPWWrapStyle::BreakAnywhere,
+         true},
+        {"1,234,567", TAlignment::taRightJustify, TPWWrapStyle::BreakOnSpaces, true},
+    };
+    for (const auto &l : labels) {
+        auto *label = static_cast<TPWLabel *>(band->addControl(std::make_unique<TPWLabel>()));
+        label->setAutoSize(false);
+        CanvasFont f;
+        f.face = QStringLiteral("ＭＳ 明朝");
+        f.pointSize = 10;
+        label->setFont(f);
+        label->SetAlignment(l.align);
+        label->setWrapStyle(l.wrap);
+        label->Frame.DrawTop = label->Frame.DrawBottom = label->Frame.DrawLeft =
+            label->Frame.DrawRight = l.frame;
+        label->Color = QColor(230, 240, 255);
+        const QRectF r = cell(i++);
+        label->Size().ReadValues({r.height(), r.left(), r.top(), r.width()});
+        label->setCaption(QString::fromUtf8(l.text));
+    }
+
+    QImage img =
+        makePageImage(QSize(qRound(4 * cellW * 96 / 254), qRound(4 * cellH * 96 / 254)), 96);
+    QPainter painter(&img);
+    PainterCanvas canvas(&painter);
+    CanvasOutput out(&canvas);
+    report.setPrinter(&out);
+    for (const auto &c : band->controls())
+        c->Print(0, 0);
+    painter.end();
+    saveForLooking(img, QStringLiteral("controls-96.png"));
+
+    for (int c = 0; c < cells.size(); ++c) {
+        const QRectF r = cells[c];
+        const QRect device(QPoint(out.XPos(r.left()), out.YPos(r.top())),
+                           QPoint(out.XPos(r.right()) - 1, out.YPos(r.bottom()) - 1));
+        EXPECT_GT(darkPixels(img, device), 0) << "cell " << c;
+        // The padding ring stays white (a frame sits fw outside its label on the left only).
+        const QRect inner = device.adjusted(out.XSize(pad) - 2, out.YSize(pad) - 2,
+                                            -out.XSize(pad) + 2, -out.YSize(pad) + 2);
+        int outside = 0;
+        for (int y = device.top(); y <= device.bottom(); ++y) {
+            for (int x = device.left(); x <= device.right(); ++x) {
+                if (!inner.contains(x, y) && img.pixel(x, y) != qRgb(255, 255, 255))
+                    ++outside;
+            }
+        }
+        EXPECT_EQ(outside, 0) << "cell " << c;
+    }
+}
+
 } // namespace
