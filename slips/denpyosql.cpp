@@ -61,7 +61,9 @@ QStringList denpyoInsertSql()
         lines << indent + (first ? QStringLiteral("  ") : QStringLiteral(", ")) + quoted(c);
         first = false;
     }
-    lines << indent + QStringLiteral(")") << indent + QStringLiteral("values");
+    // The value list needs its own opening parenthesis; it shares the line with "values" so
+    // the statement keeps its 99 lines.
+    lines << indent + QStringLiteral(")") << indent + QStringLiteral("values (");
     first = true;
     for (const QString &c : denpyoColumns()) {
         lines << indent + (first ? QStringLiteral("  :") : QStringLiteral(", :")) + quoted(c);
