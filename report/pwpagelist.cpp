@@ -53,7 +53,9 @@ bool TPWPageList::Compression() const
 void TPWPageList::setCompression(bool on)
 {
     QMutexLocker locker(&m_lock);
-    m_compression = on;
+    // Pages of one store are all coded or all plain: the flag is in the header, once.
+    if (m_pageCount == 0)
+        m_compression = on;
 }
 
 int TPWPageList::headerSize() const

@@ -49,7 +49,7 @@ public:
 
     int PageCount() const;
     bool Compression() const;
-    /// Set before the first page is added.
+    /// Takes effect only while the store holds no page.
     void setCompression(bool on);
     /// Size of the header of the loaded file (128 for a store written here).
     int headerSize() const;

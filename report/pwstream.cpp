@@ -82,6 +82,8 @@ qint64 TPWStream::Write(const void *buffer, qint64 count)
         writeError();
     if (m_inMemory) {
         const qint64 end = m_memoryPos + count;
+        if (end > m_memory.capacity())
+            m_memory.reserve(std::max<qint64>(end, 2 * m_memory.capacity()));
         if (end > m_memory.size())
             m_memory.resize(end);
         std::memcpy(m_memory.data() + m_memoryPos, buffer, size_t(count));

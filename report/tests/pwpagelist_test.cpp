@@ -147,6 +147,9 @@ TEST(TPWPageList, ReadsPagesInAnyOrder)
         list.Finish();
         for (int n : {6, 1, 3, 3, 5, 2, 6, 4, 1, 1, 6, 6, 2})
             EXPECT_EQ(list.GetPage(n)->bytes(), pages[n - 1]) << "page " << n;
+        // Switching the coding once pages exist would mix coded and plain pages.
+        list.setCompression(!compressed);
+        EXPECT_EQ(list.Compression(), compressed);
         // Reading right after adding: the stream stands at its end.
         list.AddPage(samplePage(7));
         EXPECT_EQ(list.GetPage(4)->bytes(), pages[3]);
