@@ -590,3 +590,36 @@ TEST_F(FormTest, OddCellTextsNeverCrashTheForm)
 }
 
 } // namespace
+
+namespace {
+
+// Writes the form as the user sees it to $ZD_SLIP_SNAPSHOT (for looking at it by eye).
+TEST_F(FormTest, Snapshot)
+{
+    const QString path = qEnvironmentVariable("ZD_SLIP_SNAPSHOT");
+    if (path.isEmpty())
+        GTEST_SKIP() << "set ZD_SLIP_SNAPSHOT to a PNG path";
+    QFont::insertSubstitution(QStringLiteral("ＭＳ ゴシック"), QStringLiteral("IPAGothic"));
+    QFont::insertSubstitution(QStringLiteral("Tahoma"), QStringLiteral("IPAPGothic"));
+    auto form = openForm();
+    typeInto(form->NAME1, QStringLiteral("㈱髙橋商店"));
+    typeInto(form->ZIP, QStringLiteral("1000001"));
+    typeInto(form->ADDR1, QStringLiteral("東京都千代田区"));
+    clickCell(*form, 1, 1);
+    typeText(QStringLiteral("りんご"));
+    pressKey(Qt::Key_Tab);
+    typeText(QStringLiteral("3"));
+    pressKey(Qt::Key_Tab);
+    typeText(QStringLiteral("1280"));
+    pressKey(Qt::Key_Tab);
+    clickCell(*form, 2, 2);
+    typeText(QStringLiteral("2"));
+    pressKey(Qt::Key_Tab);
+    typeText(QStringLiteral("350"));
+    pressKey(Qt::Key_Tab);
+    form->BitBtn14->setFocus();
+    settle();
+    EXPECT_TRUE(form->grab().save(path));
+}
+
+} // namespace
