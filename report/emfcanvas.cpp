@@ -104,7 +104,11 @@ void EmfCanvas::syncPen()
         Writer w(m_records);
         w.u32(handle);
         w.u32(std::uint32_t(m_pen.style));
-        w.i32(std::max(0, m_pen.width));
+        // A dashed or dotted pen draws one pixel wide whatever its width, as on the screen;
+        // writing the width it draws with keeps other readers from drawing it thicker.
+        const bool styled =
+            m_pen.style != CanvasPen::Solid && m_pen.style != CanvasPen::InsideFrame;
+        w.i32(styled ? 1 : std::max(0, m_pen.width));
         w.i32(0);
         w.u32(toColorRef(m_pen.color));
     }

@@ -174,6 +174,37 @@ TEST(EmfCanvas, WritesStateOnlyWhenItChanges)
     EXPECT_LT(b.size(), 8000) << "a slip page is a few kilobytes";
 }
 
+TEST(EmfCanvas, WritesPensAsTheyDraw)
+{
+    const struct
+    {
+        CanvasPen::Style style;
+        int width;
+        quint32 writtenStyle;
+        qint32 writtenWidth;
+    } pens[] = {
+        {CanvasPen::Solid, 3, 0, 3}, {CanvasPen::InsideFrame, 4, 6, 4}, {CanvasPen::Dash, 3, 1, 1},
+        {CanvasPen::Dot, 2, 2, 1},   {CanvasPen::DashDotDot, 5, 4, 1},  {CanvasPen::Solid, 0, 0, 0},
+    };
+    for (const auto &p : pens) {
+        SCOPED_TRACE(testing::Message() << p.style << "/" << p.width);
+        EmfCanvas canvas(QSize(50, 50));
+        canvas.setPen(CanvasPen{Qt::red, p.width, p.style});
+        canvas.rectangle(QRect(5, 5, 20, 20));
+        const QByteArray b = canvas.bytes();
+        int pensWritten = 0;
+        for (const RawRecord &r : records(b)) {
+            if (r.type != emf::EMR_CREATEPEN)
+                continue;
+            ++pensWritten;
+            EXPECT_EQ(u32At(b, r.offset + 12), p.writtenStyle);
+            EXPECT_EQ(qint32(u32At(b, r.offset + 16)), p.writtenWidth);
+            EXPECT_EQ(u32At(b, r.offset + 24), 0x0000ffu); // COLORREF of red
+        }
+        EXPECT_EQ(pensWritten, 1);
+    }
+}
+
 TEST(EmfPage, EnumeratesTextItemsInDrawingOrder)
 {
     const EmfPage page = EmfPage::fromBytes(slipBytes(42));
