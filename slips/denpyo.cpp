@@ -540,6 +540,7 @@ bool TDenpyo::hasUnsavedChanges() const
 
 void TDenpyo::reject()
 {
+    StringGrid1->commitEdit(); // text still in a cell editor counts as typed
     if (isVisible() && hasUnsavedChanges() && !askYesNo(unsavedChangesQuestion()))
         return;
     QDialog::reject();
@@ -634,6 +635,7 @@ void TDenpyo::GetDenpyo(int ANO_)
 
 void TDenpyo::BitBtn3Click()
 {
+    StringGrid1->commitEdit();
     const QString anoText = ANO->text();
     const bool update = !anoText.isEmpty();
     QString assigned;

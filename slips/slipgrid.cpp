@@ -73,6 +73,16 @@ void SlipGrid::setCell(int column, int row, const QString &text)
         it->setText(text);
 }
 
+void SlipGrid::commitEdit()
+{
+    if (state() != EditingState)
+        return;
+    if (QWidget *editor = indexWidget(currentIndex())) {
+        commitData(editor);
+        closeEditor(editor, QAbstractItemDelegate::NoHint);
+    }
+}
+
 QModelIndex SlipGrid::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers)
 {
     const QModelIndex current = currentIndex();
@@ -136,6 +146,18 @@ void SlipGrid::applyColumnImeMode(int column)
 void SlipGridDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
                              const QModelIndex &index) const
 {
+    SlipGrid::StringGrid1DrawCell(painter, option, index);
+}
+
+Qt::Alignment SlipGrid::cellAlignment(int column)
+{
+    // Headings included: a number column's heading stands over its right-aligned numbers.
+    return (isNumberColumn(column) ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignTop;
+}
+
+void SlipGrid::StringGrid1DrawCell(QPainter *painter, const QStyleOptionViewItem &option,
+                                   const QModelIndex &index)
+{
     const int column = index.column();
     const int row = index.row();
     const bool fixed = column == 0 || row == 0;
@@ -165,8 +187,7 @@ void SlipGridDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opti
         painter->drawLine(rect.topRight(), rect.bottomRight());
     }
     const QRect textRect = rect.adjusted(2, 2, -2, -2);
-    const Qt::Alignment align =
-        (isNumberColumn(column) ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignTop;
+    const Qt::Alignment align = cellAlignment(column);
     painter->setFont(option.font);
     painter->setPen(textColor);
     painter->drawText(textRect, int(align) | Qt::TextSingleLine,

@@ -23,6 +23,17 @@ public:
 
     /// The input-method hints for editing a cell of the given column.
     static Qt::InputMethodHints hintsForColumn(int column);
+    /// Quantity, price and amount right-aligned, the rest left; text from the top.
+    static Qt::Alignment cellAlignment(int column);
+
+    /// Paints one cell: the prepared background (fixed, selected or normal), the text inset
+    /// by 2 pixels with the column's alignment. The text is already normalised: cells take
+    /// their display form when they change, so painting never alters them.
+    static void StringGrid1DrawCell(QPainter *painter, const QStyleOptionViewItem &option,
+                                    const QModelIndex &index);
+
+    /// Ends an edit in progress, keeping what was typed.
+    void commitEdit();
 
 protected:
     /// Tab past the last cell goes on at the first one, and back from the first to the last.

@@ -182,6 +182,12 @@ TEST_F(FormTest, GridHasHeadingsLineNumbersAndFixedCells)
     }
     for (int r = 1; r <= 7; ++r)
         EXPECT_EQ(grid->cell(0, r), QString::number(r));
+    for (int c = 0; c < 6; ++c) {
+        const bool number = c >= 2 && c <= 4;
+        EXPECT_EQ(slips::SlipGrid::cellAlignment(c),
+                  (number ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignTop)
+            << c;
+    }
     // Clicking a heading or a line number selects nothing and edits nothing.
     clickCell(*form, 1, 1);
     clickCell(*form, 0, 3);
@@ -557,6 +563,17 @@ TEST_F(FormTest, ClosingAsksOnlyWhenTheSlipHasUnsavedChanges)
         settle();
         EXPECT_FALSE(form->isVisible());
         EXPECT_EQ(form->result(), QDialog::Rejected);
+    }
+    {
+        // Text still in a cell editor when the window is closed counts as typed.
+        auto form = openForm();
+        clickCell(*form, 5, 3);
+        typeText(QStringLiteral("memo"));
+        form->answer = false;
+        form->close();
+        EXPECT_EQ(form->questions, QStringList{question});
+        EXPECT_TRUE(form->isVisible());
+        EXPECT_EQ(form->StringGrid1->cell(5, 3), QStringLiteral("memo"));
     }
     {
         // Only the rate and the document kind changed: nothing of the slip is lost.
