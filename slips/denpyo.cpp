@@ -654,7 +654,7 @@ void TDenpyo::BitBtn3Click()
         // The date box is converted here: its blanks, and full-width digits that the mask
         // lets through, must fail the save instead of reaching the store.
         const QDate date = SlipCalc::readDate(YMD->maskedText(), QDate::currentDate());
-        if (!date.isValid())
+        if (!date.isValid() || !YMD->hasAcceptableInput())
             throw SaveRefused("日付に変換できない値が渡されました");
         const QString dateText = date.toString(QStringLiteral("yyyy/MM/dd"));
 

@@ -225,6 +225,10 @@ TEST_F(SlipStoreTest, ValuesTheStoreRefusesFailAndLeaveTheFormAsItWas)
          [](TDenpyo &f) {
              f.YMD->setMaskedText(QStringLiteral("2026/02/30"));
          }},
+        {"second day digit missing",
+         [](TDenpyo &f) {
+             f.YMD->setMaskedText(QStringLiteral("2026/12/1 "));
+         }},
         {"day only",
          [](TDenpyo &f) {
              f.YMD->setMaskedText(QStringLiteral("    /  /05"));
