@@ -8,6 +8,45 @@
 #include <memory>
 #include <stdexcept>
 
+// A report definition is one JSON object:
+//
+//   { "Format": "ZorikaDesk report definition", "Version": 1,
+//     "Name": "PWReport1",
+//     "FormFont": {font},      the font of what holds the report (taken on a Japanese system)
+//     "Font": {font},          the report's own font (optional; wins over FormFont)
+//     "Units": "MM", "Zoom": 100, "Options": ["FirstPageHeader", "LastPageFooter"],
+//     "PrintIfEmpty", "ReportTitle", "ShowProgress", "BackgroundColor", "SnapToGrid", "Frame",
+//     "PrevFormStyle", "PreviewInitialState", "PrevInitialZoom", "PreviewDefaultSaveType",
+//     "PreviewLeft", "PreviewTop", "PreviewWidth", "PreviewHeight", "PrevShowThumbs",
+//     "PrevShowSearch", "PagesInPreview", "CreateInBGThread",
+//     "Functions": [{"Name": "PAGENUMBER", "Expression": "0"}, ...],
+//     "Page": {"PaperSize": "Custom", "Orientation": "poPortrait", "Columns", "Continuous",
+//              "Ruler", "PrintOrder", "Values": [BottomMargin, Length, TopMargin, Width,
+//                                                LeftMargin, RightMargin, ColumnSpace]},
+//     "PrinterSettings": {"Copies", "OutputBin", "Duplex", ..., "MemoryLimit", "Title"},
+//     "Bands": [{"Name", "BandType": "rbTitle", "Size": {"Values": [Height, Width]}, "Color",
+//                "TransparentBand", "Enabled", "Frame", "ForceNewPage", "ForceNewColumn",
+//                "AlignToBottom", "PreCaluculateBandHeight", "KeepOnOnePage", "HasChild",
+//                "LinkBand", "Font", "ParentFont", "Controls": [control, ...]}, ...],
+//     "Controls": [control, ...] }   printables standing on the report itself
+//
+// control: {"Class": "TPWLabel" or "TPWShape", "Name", "Left", "Top", "Width", "Height"
+//           (design pixels, fallbacks only), "Size": {"Values": [Height, Left, Top, Width]},
+//           "Enabled", "Frame", "XLColumn", "Alignment", "AlignToBand", "Color",
+//   label:  "Caption", "AutoSize", "AutoStretch", "WordWrap", "WrapStyle", "Transparent",
+//           "Font", "ParentFont", "FontSize", "ExportAs", "BiDiMode", "ParentBiDiMode",
+//           "Widecaption", "OnPrint": "<handler name>",
+//   shape:  "Shape": "pwsHorLine", "Pen": {"Color", "Width", "Style": "psSolid"},
+//           "Brush": {"Color", "Style": "bsSolid"}, "RoundFactor", "VertAdjust"}
+// font:  {"Name": "ＭＳ 明朝", "Charset": 128, "Color": "#000000", "Height": -12 (pixels at
+//         96 dpi) or "Size": 9 (points), "Style": ["fsBold", "fsItalic", ...]}
+// frame: {"DrawTop", "DrawBottom", "DrawLeft", "DrawRight", "Width": 1, "Color", "Style"}
+//
+// Measures are tenths of a millimetre, colours "#RRGGBB", enumerations by their names. Every
+// property may be left out (it keeps its default) except "Format", "Version", a band's
+// "BandType" and a control's "Class"; a property that is not known is an error, so a misspelt
+// name never passes silently. Bands and controls print in the order they are listed.
+
 namespace report {
 
 class TPWLabel;

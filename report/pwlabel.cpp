@@ -11,13 +11,6 @@ namespace report {
 
 namespace {
 
-MeasureDevice &ownMeasureDevice()
-{
-    // Labels that stand on no report still need a screen-like device to measure on.
-    static MeasureDevice device;
-    return device;
-}
-
 bool onlySpaces(const QString &s)
 {
     for (QChar c : s) {
@@ -108,8 +101,15 @@ int TPWLabel::zoom() const
 
 Canvas &TPWLabel::measureCanvas()
 {
-    TPWReport *r = report();
-    Canvas &c = r ? r->measureCanvas() : ownMeasureDevice().canvas();
+    if (TPWReport *r = report()) {
+        Canvas &c = r->measureCanvas();
+        c.setFont(Font());
+        return c;
+    }
+    // A label that stands on no report measures on a screen-like device of its own.
+    if (!m_ownMeasure)
+        m_ownMeasure = std::make_unique<MeasureDevice>();
+    Canvas &c = m_ownMeasure->canvas();
     c.setFont(Font());
     return c;
 }

@@ -6,10 +6,12 @@
 #include <QStringList>
 
 #include <functional>
+#include <memory>
 
 namespace report {
 
 class Canvas;
+class MeasureDevice;
 
 enum class TPWWrapStyle { BreakOnSpaces, BreakAnywhere };
 enum class TPWExportAs { exptText, exptNumeric, exptFormula };
@@ -106,6 +108,7 @@ private:
     CanvasFont m_font;
     bool m_parentFont = true;
     int m_fontSize = 0;
+    std::unique_ptr<MeasureDevice> m_ownMeasure;
 };
 
 } // namespace report
