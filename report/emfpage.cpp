@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 #include <optional>
+#include <unordered_map>
 #include <vector>
 
 namespace report {
@@ -209,7 +210,7 @@ public:
     EmfPlayer(const EmfPage &page, Canvas &canvas)
         : m_page(page)
         , m_canvas(canvas)
-        , m_objects(size_t(page.m_handles))
+        , m_handles(std::uint32_t(page.m_handles))
     {}
 
     void run()
@@ -250,7 +251,9 @@ private:
 
     Object *object(std::uint32_t index)
     {
-        if (index == 0 || index >= m_objects.size())
+        // Index 0 is the metafile itself; the table holds only what is created, so a header
+        // promising many handles costs nothing.
+        if (index == 0 || index >= m_handles)
             return nullptr;
         return &m_objects[index];
     }
@@ -479,7 +482,8 @@ private:
 
     const EmfPage &m_page;
     Canvas &m_canvas;
-    std::vector<Object> m_objects;
+    std::uint32_t m_handles;
+    std::unordered_map<std::uint32_t, Object> m_objects;
     State m_state;
     std::vector<State> m_saved;
     bool m_fontDirty = true;
