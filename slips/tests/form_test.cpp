@@ -534,6 +534,26 @@ TEST_F(FormTest, TypedDateSurvivesTheFocusComingBack)
     EXPECT_EQ(form->YMD->cursorPosition(), 8);
 }
 
+TEST_F(FormTest, ReturningFromAnotherWindowKeepsTypedDateAndRate)
+{
+    auto form = openForm();
+    typeInto(form->YMD, QStringLiteral("20250115"));
+    typeInto(form->TXRITU, QStringLiteral("10"));
+    {
+        // A window opened from the slip form (lookup, customer list, preview) and closed.
+        QDialog other(form.get());
+        other.show();
+        QApplication::setActiveWindow(&other);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+        other.close();
+    }
+    QApplication::setActiveWindow(form.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    settle();
+    EXPECT_EQ(form->YMD->maskedText(), QStringLiteral("2025/01/15"));
+    EXPECT_EQ(form->TXRITU->text(), QStringLiteral("10"));
+}
+
 // Mended: 閉じる or a stray Esc threw away a typed slip without asking.
 TEST_F(FormTest, ClosingAsksOnlyWhenTheSlipHasUnsavedChanges)
 {
