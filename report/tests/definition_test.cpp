@@ -11,6 +11,8 @@
 #include <QJsonObject>
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <functional>
 
 using namespace report;
@@ -160,6 +162,11 @@ struct BrokenCase
     std::function<void(QJsonObject &)> edit;
     const char *message;
 };
+
+void PrintTo(const BrokenCase &c, std::ostream *os)
+{
+    *os << c.what;
+}
 
 // Applies `f` to the first control of the first band.
 std::function<void(QJsonObject &)> onFirstControl(std::function<void(QJsonObject &)> f)

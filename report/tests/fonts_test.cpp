@@ -3,6 +3,8 @@
 #include <QFontInfo>
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 namespace {
 
 struct FaceCase
@@ -10,6 +12,11 @@ struct FaceCase
     const char *face;
     const char *family;
 };
+
+void PrintTo(const FaceCase &c, std::ostream *os)
+{
+    *os << c.face;
+}
 
 class FontMapping : public ::testing::TestWithParam<FaceCase>
 {

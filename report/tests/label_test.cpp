@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <memory>
 
 using namespace report;
@@ -132,6 +134,16 @@ struct FormatCase
     QStringList lines;
 };
 
+void PrintTo(const FormatCase &c, std::ostream *os)
+{
+    QString caption = QString::fromUtf8(c.caption);
+    caption.replace(QChar(13), QStringLiteral("\\r")).replace(QChar(10), QStringLiteral("\\n"));
+    *os << '"' << caption.toStdString() << "\" width " << c.widthChars
+        << (c.autoSize ? " autosize" : "")
+        << (c.style == TPWWrapStyle::BreakAnywhere ? " anywhere" : "")
+        << (c.wordWrap ? "" : " nowrap");
+}
+
 class LabelFormat : public LabelTest, public ::testing::WithParamInterface<FormatCase>
 {
 };
@@ -174,6 +186,11 @@ struct AutoSizeCase
     TAlignment alignment;
     bool frameSides;
 };
+
+void PrintTo(const AutoSizeCase &c, std::ostream *os)
+{
+    *os << int(c.alignment) << (c.frameSides ? " framed" : "");
+}
 
 class LabelAutoSize : public LabelTest, public ::testing::WithParamInterface<AutoSizeCase>
 {

@@ -8,6 +8,8 @@
 #include <QLocale>
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <memory>
 
 using namespace report;
@@ -31,6 +33,11 @@ struct UnitCase
     bool horizontal;
     double expected;
 };
+
+void PrintTo(const UnitCase &c, std::ostream *os)
+{
+    *os << int(c.unit) << " " << c.native;
+}
 
 class Units : public ::testing::TestWithParam<UnitCase>
 {
@@ -87,6 +94,11 @@ struct PaperCase
     double width;
     double length;
 };
+
+void PrintTo(const PaperCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
 
 class PaperSizes : public ::testing::TestWithParam<PaperCase>
 {
@@ -247,6 +259,11 @@ struct MappingCase
     int size;
 };
 
+void PrintTo(const MappingCase &c, std::ostream *os)
+{
+    *os << c.factor << " " << c.waste << " " << c.v;
+}
+
 class OutputMapping : public ::testing::TestWithParam<MappingCase>
 {
 };
@@ -287,6 +304,11 @@ struct ThicknessCase
     double dpi;
     int pixels;
 };
+
+void PrintTo(const ThicknessCase &c, std::ostream *os)
+{
+    *os << c.width << "pt at " << c.dpi;
+}
 
 class FrameThickness : public ::testing::TestWithParam<ThicknessCase>
 {

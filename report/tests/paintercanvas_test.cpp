@@ -4,6 +4,8 @@
 #include <QPdfWriter>
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 using namespace report;
 
 namespace {
@@ -69,6 +71,11 @@ struct LineCase
     QPoint to;
     QRect ink;
 };
+
+void PrintTo(const LineCase &c, std::ostream *os)
+{
+    *os << c.from.x() << "," << c.from.y() << " to " << c.to.x() << "," << c.to.y();
+}
 
 class PainterLines : public ::testing::TestWithParam<LineCase>
 {

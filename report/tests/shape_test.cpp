@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 using namespace report;
 
 namespace {
@@ -83,6 +85,11 @@ struct ShapeCase
     QList<QPoint> mustNot;
     QRect bounds;
 };
+
+void PrintTo(const ShapeCase &c, std::ostream *os)
+{
+    *os << int(c.kind);
+}
 
 class ShapeKinds : public ::testing::TestWithParam<ShapeCase>
 {
