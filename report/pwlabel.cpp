@@ -20,6 +20,23 @@ bool onlySpaces(const QString &s)
     return true;
 }
 
+// The characters of a text, a surrogate pair counting as one so that no line ever ends in
+// half of a character.
+QStringList characters(const QString &s)
+{
+    QStringList out;
+    out.reserve(s.size());
+    for (qsizetype i = 0; i < s.size(); ++i) {
+        if (s.at(i).isHighSurrogate() && i + 1 < s.size() && s.at(i + 1).isLowSurrogate()) {
+            out.append(s.mid(i, 2));
+            ++i;
+        } else {
+            out.append(QString(s.at(i)));
+        }
+    }
+    return out;
+}
+
 } // namespace
 
 TPWLabel::TPWLabel(QString name)
@@ -208,7 +225,7 @@ void TPWLabel::formatPiece(const QString &piece, int width)
     const qsizetype linesBefore = m_lines.size();
     QString growing;
     if (m_wrapStyle == TPWWrapStyle::BreakAnywhere) {
-        for (QChar c : piece) {
+        for (const QString &c : characters(piece)) {
             if (!growing.isEmpty() && lineWidth(growing + c) > width) {
                 m_lines.append(growing);
                 growing.clear();
@@ -244,10 +261,10 @@ void TPWLabel::formatPiece(const QString &piece, int width)
             continue;
         }
         if (growing.isEmpty()) {
-            qsizetype taken = 0;
-            while (taken < w.size() && lineWidth(growing + w.at(taken)) < width) {
-                growing += w.at(taken);
-                ++taken;
+            for (const QString &c : characters(w)) {
+                if (lineWidth(growing + c) >= width)
+                    break;
+                growing += c;
             }
             w.clear();
         }
@@ -257,8 +274,19 @@ void TPWLabel::formatPiece(const QString &piece, int width)
             if (width == 0) {
                 w.clear();
             } else {
-                while (!w.isEmpty() && lineWidth(w) > width)
-                    w.chop(1);
+                // Characters come off the end until the word fits: the longest fitting start
+                // of the word, found by halving so that a very long word costs little.
+                const QStringList chars = characters(w);
+                qsizetype fits = 0;
+                qsizetype tooWide = chars.size();
+                while (tooWide - fits > 1) {
+                    const qsizetype mid = (fits + tooWide) / 2;
+                    if (lineWidth(chars.mid(0, mid).join(QString())) > width)
+                        tooWide = mid;
+                    else
+                        fits = mid;
+                }
+                w = chars.mid(0, fits).join(QString());
             }
             m_lines.append(w);
             w.clear();

@@ -231,6 +231,48 @@ INSTANTIATE_TEST_SUITE_P(Table, LabelAutoSize,
                                            AutoSizeCase{TAlignment::taCenter, false},
                                            AutoSizeCase{TAlignment::taLeftJustify, true}));
 
+TEST_F(LabelTest, VeryLongCaptionsAndSurrogatePairsAreCutCleanly)
+{
+    TPWLabel *l = addLabel(0, 0, 200, 17);
+    l->setAutoSize(false);
+    // A short word, then one enormous word that must be cut to the label's width.
+    const QString huge = QStringLiteral("株") + QString(60000, QLatin1Char('M'));
+    l->setCaption(QStringLiteral("x ") + huge);
+    ASSERT_EQ(l->lines().size(), 2);
+    EXPECT_EQ(l->lines()[0], QStringLiteral("x "));
+    const QString cut = l->lines()[1];
+    EXPECT_TRUE(huge.startsWith(cut));
+    EXPECT_LE(l->lineWidth(cut), 200);
+    EXPECT_GT(l->lineWidth(cut + QLatin1Char('M')), 200);
+
+    // 𠮷 is outside the basic plane: a cut never splits it.
+    const QString yoshi = QString::fromUtf8("𠮷");
+    ASSERT_EQ(yoshi.size(), 2);
+    for (TPWWrapStyle style : {TPWWrapStyle::BreakOnSpaces, TPWWrapStyle::BreakAnywhere}) {
+        l->setWrapStyle(style);
+        l->setCaption(yoshi.repeated(40));
+        for (const QString &line : l->lines()) {
+            EXPECT_EQ(line.size() % 2, 0);
+            EXPECT_FALSE(!line.isEmpty() && line.back().isHighSurrogate());
+        }
+    }
+}
+
+TEST_F(LabelTest, AlignToBandMovesTheLabelToTheBandsEdgeOrMiddle)
+{
+    TPWLabel *l = addLabel(50, 0, 100, 17);
+    l->setAutoSize(false);
+    const double bandWidth = band->Size().nativeValue(TPWBandSize::WidthIndex);
+    const double width = l->Size().nativeValue(TPWPrintableSize::WidthIndex);
+    l->setAlignToBand(true);
+    EXPECT_DOUBLE_EQ(l->Size().nativeValue(TPWPrintableSize::LeftIndex), 0);
+    l->SetAlignment(TAlignment::taRightJustify);
+    EXPECT_DOUBLE_EQ(l->Size().nativeValue(TPWPrintableSize::LeftIndex), bandWidth - width);
+    l->SetAlignment(TAlignment::taCenter);
+    EXPECT_DOUBLE_EQ(l->Size().nativeValue(TPWPrintableSize::LeftIndex), (bandWidth - width) / 2);
+    EXPECT_EQ(l->Left(), roundEven((bandWidth - width) / 2 * 96 / 254));
+}
+
 TEST_F(LabelTest, HeightIsAtLeastOneLine)
 {
     TPWLabel *l = addLabel(0, 0, 100, 2);
