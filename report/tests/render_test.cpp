@@ -6,7 +6,11 @@
 #include "pwreport.h"
 #include "pwshape.h"
 
+#include <QBuffer>
 #include <QDir>
+#include <QFile>
+#include <QPageSize>
+#include <QPdfWriter>
 #include <gtest/gtest.h>
 
 using namespace report;
@@ -15,7 +19,7 @@ namespace {
 
 // Prints the bands of the sample report at the places the slip layout gives them, as report
 // generation will: title at 100, detail at 603, page footer at 1187, all at x 100.
-QImage renderSample(int dpi)
+void paintSample(QPainter &painter)
 {
     DefinitionHandlers handlers;
     handlers.labelPrint.insert(QStringLiteral("YMDPrint"), [](TPWLabel &, QString &v) {
@@ -32,9 +36,6 @@ QImage renderSample(int dpi)
         ->setCaption(QStringLiteral("ボールペン（黒）十本入り"));
     report->control<TPWLabel>(QStringLiteral("PWLabel33"))->setCaption(QStringLiteral("12,345"));
 
-    const QSize pixels(qRound(2100 * dpi / 254.0), qRound(1480 * dpi / 254.0));
-    QImage img = makePageImage(pixels, dpi);
-    QPainter painter(&img);
     PainterCanvas canvas(&painter);
     CanvasOutput out(&canvas);
     report->setPrinter(&out);
@@ -53,6 +54,14 @@ QImage renderSample(int dpi)
     }
     for (TPWPrintable *p : report->allPrintables())
         p->UnPrepare();
+}
+
+QImage renderSample(int dpi)
+{
+    const QSize pixels(qRound(2100 * dpi / 254.0), qRound(1480 * dpi / 254.0));
+    QImage img = makePageImage(pixels, dpi);
+    QPainter painter(&img);
+    paintSample(painter);
     painter.end();
     return img;
 }
@@ -94,6 +103,29 @@ TEST(RenderSample, ScreenAndPrinterPagesShowTheSameLayout)
         darkPixels(printer, printer.rect()) / double(printer.width() * printer.height());
     EXPECT_NEAR(share96, share300, share96 * 0.5);
     EXPECT_GT(share96, 0.002);
+}
+
+TEST(RenderSample, PdfPageHoldsTheText)
+{
+    QByteArray pdf;
+    {
+        QBuffer buffer(&pdf);
+        buffer.open(QIODevice::WriteOnly);
+        QPdfWriter writer(&buffer);
+        writer.setPageSize(QPageSize(QSizeF(210, 148), QPageSize::Millimeter));
+        writer.setPageMargins(QMarginsF(0, 0, 0, 0));
+        writer.setResolution(600);
+        QPainter painter(&writer);
+        paintSample(painter);
+    }
+    EXPECT_TRUE(pdf.startsWith("%PDF"));
+    EXPECT_GT(pdf.size(), 1000);
+    const QByteArray dir = qgetenv("ZD_RENDER_DIR");
+    if (!dir.isEmpty()) {
+        QFile f(QDir(QString::fromLocal8Bit(dir)).filePath(QStringLiteral("sample.pdf")));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(pdf);
+    }
 }
 
 // Every shape kind, pen and brush, and labels with frames, wrap styles and alignments, each in
