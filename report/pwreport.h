@@ -70,6 +70,14 @@ public:
     const CanvasFont &Font() const { return m_font; }
     void setFont(const CanvasFont &font);
 
+    /// A new report takes the default printer's paper when the printer reports one; `Default`
+    /// keeps the sizes. Whoever knows the printer calls this before a definition is loaded.
+    void takePrinterPaperSize(TPWPaperSize size)
+    {
+        if (size != TPWPaperSize::Default)
+            m_page.setPaperSize(size);
+    }
+
     TPWReportPrinterSettings &PrinterSettings() { return m_printerSettings; }
     const TPWReportPrinterSettings &PrinterSettings() const { return m_printerSettings; }
 

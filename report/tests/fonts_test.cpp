@@ -29,6 +29,12 @@ TEST_P(FontMapping, WindowsFacesResolveToInstalledFonts)
     cf.face = QString::fromUtf8(c.face);
     const QFont f = report::qtFontFor(cf, QSize(96, 96));
     EXPECT_EQ(QFontInfo(f).family(), QString::fromUtf8(c.family));
+
+    // Any QFont naming the Windows face finds the same font once the substitutions are in.
+    report::installFontSubstitutions();
+    QFont plain(QString::fromUtf8(c.face));
+    plain.setPixelSize(16);
+    EXPECT_EQ(QFontInfo(plain).family(), QString::fromUtf8(c.family));
 }
 
 INSTANTIATE_TEST_SUITE_P(Faces, FontMapping,

@@ -198,6 +198,18 @@ TEST(PageRules, DefaultPageFollowsTheMeasurementSystem)
     QLocale::setDefault(saved);
 }
 
+TEST(PageRules, ANewReportTakesThePrintersPaper)
+{
+    TPWReport report;
+    report.Page().setPaperSize(TPWPaperSize::A4);
+    report.takePrinterPaperSize(TPWPaperSize::Default);
+    EXPECT_EQ(report.Page().PaperSize(), TPWPaperSize::A4);
+    report.takePrinterPaperSize(TPWPaperSize::B5);
+    EXPECT_EQ(report.Page().PaperSize(), TPWPaperSize::B5);
+    EXPECT_DOUBLE_EQ(report.Page().nativeValue(TPWPage::WidthIndex), 1820);
+    EXPECT_EQ(report.Width(), 688);
+}
+
 TEST(SlipPage, ReadsBackInMillimetresNativeAndPixels)
 {
     auto r = slipPageReport();
