@@ -90,7 +90,7 @@ QString recordText(const char *rec, int size)
         return {};
     QString text(qsizetype(chars), Qt::Uninitialized);
     for (std::uint32_t i = 0; i < chars; ++i)
-        text[qsizetype(i)] = QChar(readU16(rec + offString + 2 * i));
+        text[qsizetype(i)] = QChar(readU16(rec + offString + 2 * size_t(i)));
     return text;
 }
 
@@ -324,7 +324,7 @@ private:
         f.charset = std::uint8_t(lf[23]);
         QString face;
         for (int i = 0; i < FACE_CHARS; ++i) {
-            const std::uint16_t c = readU16(lf + 28 + 2 * i);
+            const std::uint16_t c = readU16(lf + 28 + 2 * size_t(i));
             if (c == 0)
                 break;
             face.append(QChar(c));

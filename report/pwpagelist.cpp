@@ -16,7 +16,7 @@ namespace {
 
 // A recorded page larger than this is not one of ours; refusing it keeps a hostile length
 // field from making us allocate without bound.
-constexpr qint64 kMaxPageBytes = 64 * 1024 * 1024;
+constexpr qint64 kMaxPageBytes = qint64(64) * 1024 * 1024;
 
 [[noreturn]] void corrupt(const std::string &what)
 {
