@@ -26,6 +26,10 @@
 
 namespace slips {
 
+using shell::applyImeMode;
+using shell::imeHints;
+using shell::ImeMode;
+
 TDenpyo *Denpyo = nullptr;
 
 namespace {

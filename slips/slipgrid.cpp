@@ -13,6 +13,10 @@
 
 namespace slips {
 
+using shell::applyImeMode;
+using shell::imeHints;
+using shell::ImeMode;
+
 namespace {
 
 const int kColumnWidths[SlipGrid::kColumns] = {13, 350, 70, 90, 90, 105};

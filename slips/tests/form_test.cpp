@@ -1,5 +1,6 @@
 #include "slipfixture.h"
 
+#include "imemode.h"
 #include "maskedit.h"
 #include "slipgrid.h"
 #include "testmain.h"
@@ -233,7 +234,7 @@ TEST_F(FormTest, ShiftClickSelectsARangeOfCells)
 TEST_F(FormTest, InputMethodFollowsTheBoxAndTheGridColumn)
 {
     auto form = openForm();
-    const Qt::InputMethodHints off = Qt::ImhLatinOnly | Qt::ImhPreferLatin;
+    const Qt::InputMethodHints off = shell::imeHints(shell::ImeMode::Off);
     for (QWidget *w : {static_cast<QWidget *>(form->YMD), static_cast<QWidget *>(form->TEL),
                        static_cast<QWidget *>(form->ZIP), static_cast<QWidget *>(form->GOKEI),
                        static_cast<QWidget *>(form->TXRITU), static_cast<QWidget *>(form->TAX),
