@@ -7,6 +7,7 @@
 #include "zdapplication.h"
 
 #include <QCommandLineParser>
+#include <QLocale>
 #include <QScreen>
 #include <QTextStream>
 
@@ -91,6 +92,9 @@ int runApplication(int &argc, char **argv)
         return 0;
     }
 
+    // The program speaks Japanese to a shop in Japan whatever the machine's locale is: dates,
+    // units and the report's inherited fonts follow.
+    QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
     report::installFontSubstitutions();
     const QString database = opts.database.isEmpty() ? store::defaultDatabasePath() : opts.database;
     store::TDMIB dm(store::SettingsStore(), store::ConnectionParams::withEnvironment(database));
