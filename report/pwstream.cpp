@@ -106,7 +106,9 @@ void TPWStream::moveToTempFile()
     if (folder.isEmpty() || !QFileInfo(folder).isDir())
         throw PageStoreError("Cannot create a temporary file: no temporary folder");
     auto file = std::make_unique<QTemporaryFile>(folder + QStringLiteral("/PWPXXXXXX.tmp"));
-    if (!file->open())
+    // Unbuffered, as the report file: a walk reads 4 bytes per record, and a buffered file
+    // would refill its whole buffer after every seek.
+    if (!static_cast<QIODevice *>(file.get())->open(QIODevice::ReadWrite | QIODevice::Unbuffered))
         throw PageStoreError("Cannot create a temporary file: " +
                              file->errorString().toStdString());
     if (file->write(m_memory) != m_memory.size() || !file->flush())
