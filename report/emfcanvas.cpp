@@ -22,8 +22,10 @@ std::uint32_t toColorRef(const QColor &c)
     return colorRef(std::uint8_t(rgb.red()), std::uint8_t(rgb.green()), std::uint8_t(rgb.blue()));
 }
 
+} // namespace
+
 /// Metrics of the last font measured; a page measures the same few fonts over and over.
-struct MetricsCache
+struct EmfCanvas::MetricsCache
 {
     CanvasFont font;
     QSize ppi;
@@ -42,17 +44,12 @@ struct MetricsCache
     }
 };
 
-MetricsCache &metricsCache()
-{
-    thread_local MetricsCache cache;
-    return cache;
-}
-
-} // namespace
+EmfCanvas::~EmfCanvas() = default;
 
 EmfCanvas::EmfCanvas(QSize pageSize, QSize pixelsPerInch)
     : m_pageSize(pageSize)
     , m_ppi(pixelsPerInch.width() > 0 && pixelsPerInch.height() > 0 ? pixelsPerInch : QSize(96, 96))
+    , m_metrics(std::make_unique<MetricsCache>())
 {}
 
 void EmfCanvas::begin(std::uint32_t type, int size)
@@ -207,7 +204,7 @@ void EmfCanvas::addBounds(const QRect &r)
 
 QSize EmfCanvas::textExtent(const QString &text)
 {
-    MetricsCache &cache = metricsCache();
+    MetricsCache &cache = *m_metrics;
     cache.update(m_font, m_ppi);
     return QSize(cache.metrics->horizontalAdvance(text),
                  cache.metrics->ascent() + cache.metrics->descent());
@@ -218,7 +215,7 @@ void EmfCanvas::textOut(int x, int y, const QString &text)
     if (text.isEmpty())
         return;
     syncTextState();
-    MetricsCache &cache = metricsCache();
+    MetricsCache &cache = *m_metrics;
     cache.update(m_font, m_ppi);
     const QFontMetrics &fm = *cache.metrics;
 

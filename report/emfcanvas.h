@@ -8,6 +8,7 @@
 #include <QSize>
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace report {
@@ -22,6 +23,9 @@ class EmfCanvas final : public Canvas
 public:
     /// A page of `pageSize` pixels of the reference device.
     explicit EmfCanvas(QSize pageSize, QSize pixelsPerInch = QSize(96, 96));
+    ~EmfCanvas() override;
+    EmfCanvas(const EmfCanvas &) = delete;
+    EmfCanvas &operator=(const EmfCanvas &) = delete;
 
     QSize pixelsPerInch() const override { return m_ppi; }
     void setFont(const CanvasFont &font) override { m_font = font; }
@@ -50,6 +54,8 @@ public:
     EmfPage page() const { return EmfPage::fromBytes(bytes()); }
 
 private:
+    struct MetricsCache;
+
     /// What the metafile's device context holds at the end of the records written so far.
     struct DcState
     {
@@ -88,6 +94,7 @@ private:
     QByteArray m_records;
     int m_recordCount = 0;
     QRect m_bounds;
+    std::unique_ptr<MetricsCache> m_metrics;
 };
 
 } // namespace report
