@@ -151,8 +151,8 @@ EmfPage EmfPage::fromBytes(const QByteArray &bytes)
     if (!(w >= 1 && w <= kMaxPagePixels && h >= 1 && h <= kMaxPagePixels))
         fail("the picture frame is empty or too large");
     page.m_pixelSize = QSize(int(w), int(h));
-    page.m_ppi = QSize(std::clamp(int(std::lround(devX * 25.4 / mmX)), 1, 100000),
-                       std::clamp(int(std::lround(devY * 25.4 / mmY)), 1, 100000));
+    page.m_ppi = QSize(int(std::clamp(std::lround(devX * 25.4 / mmX), 1L, 100000L)),
+                       int(std::clamp(std::lround(devY * 25.4 / mmY), 1L, 100000L)));
 
     bool sawEof = false;
     int offset = 0;
