@@ -158,6 +158,34 @@ TEST(EmfCanvas, WritesAConsistentHeader)
     EXPECT_LE(handles, 8u) << "deleted objects give their handles back";
 }
 
+TEST(EmfCanvas, FrameFollowsPageSizeAndResolution)
+{
+    const struct
+    {
+        QSize pixels;
+        int dpi;
+        qint32 frameWidth;
+        qint32 frameHeight;
+    } pages[] = {
+        {{794, 559}, 96, 21008, 14790},
+        {{794, 1123}, 96, 21008, 29713},
+        {{1000, 700}, 120, 21167, 14817},
+        {{100, 50}, 300, 847, 423},
+    };
+    for (const auto &p : pages) {
+        SCOPED_TRACE(p.dpi);
+        EmfCanvas canvas(p.pixels, QSize(p.dpi, p.dpi));
+        EXPECT_EQ(canvas.pixelsPerInch(), QSize(p.dpi, p.dpi));
+        const QByteArray b = canvas.bytes();
+        EXPECT_EQ(qint32(u32At(b, 32)), p.frameWidth);
+        EXPECT_EQ(qint32(u32At(b, 36)), p.frameHeight);
+        const EmfPage page = EmfPage::fromBytes(b);
+        EXPECT_EQ(page.pixelSize(), p.pixels);
+        EXPECT_EQ(page.bounds(), QRect(0, 0, 0, 0)) << "nothing drawn: empty bounds";
+        EXPECT_TRUE(page.textItems().isEmpty());
+    }
+}
+
 TEST(EmfCanvas, WritesStateOnlyWhenItChanges)
 {
     const QByteArray b = slipBytes();
