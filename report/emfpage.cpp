@@ -26,6 +26,11 @@ constexpr int kMaxCoordinate = 100000;
 constexpr int kMaxPenWidth = 1000;
 constexpr int kMaxFontHeight = 2000;
 constexpr int kMaxSavedStates = 64;
+// Largest ratio between the horizontal and the vertical stretch of a played page.
+constexpr double kMaxDistortion = 16.0;
+// Reference devices outside this resolution (pixels per inch) are not screens or printers.
+constexpr double kMinDeviceDpi = 10.0;
+constexpr double kMaxDeviceDpi = 10000.0;
 
 [[noreturn]] void fail(const std::string &what)
 {
@@ -140,6 +145,11 @@ EmfPage EmfPage::fromBytes(const QByteArray &bytes)
     const std::int32_t mmX = readI32(d + 80), mmY = readI32(d + 84);
     if (devX <= 0 || devY <= 0 || mmX <= 0 || mmY <= 0)
         fail("the reference device size is wrong");
+    const double dpiX = devX * 25.4 / mmX;
+    const double dpiY = devY * 25.4 / mmY;
+    if (dpiX < kMinDeviceDpi || dpiX > kMaxDeviceDpi || dpiY < kMinDeviceDpi ||
+        dpiY > kMaxDeviceDpi)
+        fail("the reference device resolution is implausible");
     // Frame in hundredths of a millimetre, turned into pixels of the reference device.
     const double pxPerUnitX = double(devX) / (double(mmX) * 100.0);
     const double pxPerUnitY = double(devY) / (double(mmY) * 100.0);
@@ -151,8 +161,7 @@ EmfPage EmfPage::fromBytes(const QByteArray &bytes)
     if (!(w >= 1 && w <= kMaxPagePixels && h >= 1 && h <= kMaxPagePixels))
         fail("the picture frame is empty or too large");
     page.m_pixelSize = QSize(int(w), int(h));
-    page.m_ppi = QSize(int(std::clamp(std::lround(devX * 25.4 / mmX), 1L, 100000L)),
-                       int(std::clamp(std::lround(devY * 25.4 / mmY), 1L, 100000L)));
+    page.m_ppi = QSize(int(std::lround(dpiX)), int(std::lround(dpiY)));
 
     bool sawEof = false;
     int offset = 0;
@@ -504,7 +513,23 @@ void EmfPage::play(QPainter &painter, const QRectF &target) const
     painter.translate(target.topLeft());
     // The whole-pixel page size rather than the frame's fraction of a pixel: playing a page
     // into a rectangle of its own pixel size is then exactly 1:1.
-    painter.scale(target.width() / m_pixelSize.width(), target.height() / m_pixelSize.height());
+    double sx = target.width() / m_pixelSize.width();
+    double sy = target.height() / m_pixelSize.height();
+    // Text stretched hundreds of times more in one direction than in the other makes the
+    // glyph rasteriser fail and crash; a page that distorted is nothing a report prints, so
+    // the stronger direction is held back (the page then stays short of the target on that
+    // side). The painter's own transformation counts as well.
+    const QTransform &base = painter.worldTransform();
+    const double baseX = std::hypot(base.m11(), base.m12());
+    const double baseY = std::hypot(base.m21(), base.m22());
+    if (baseX > 0 && baseY > 0) {
+        const double ratio = (baseX * sx) / (baseY * sy);
+        if (ratio > kMaxDistortion)
+            sx *= kMaxDistortion / ratio;
+        else if (ratio < 1 / kMaxDistortion)
+            sy *= ratio * kMaxDistortion;
+    }
+    painter.scale(sx, sy);
     painter.translate(-m_framePixels.topLeft());
     {
         PainterCanvas canvas(&painter, m_ppi);

@@ -289,6 +289,37 @@ TEST(EmfPage, PlaysLikeTheDirectDrawing)
     EXPECT_EQ(inkPixels(sheet.copy(0, 0, 100, 800)), 0);
 }
 
+// Qt's glyph rasteriser crashes on text stretched some hundred times more one way than the
+// other, which a hostile page with a one-pixel-wide frame asks for.
+TEST(EmfPage, StretchIsHeldWithinAnAspectLimit)
+{
+    EmfCanvas narrow(QSize(1, 559));
+    narrow.textOut(0, 30, QStringLiteral("納　品　書"));
+    QImage image = makePageImage(QSize(96, 64), 96);
+    {
+        QPainter painter(&image);
+        EmfPage::fromBytes(narrow.bytes()).play(painter, QRectF(4, 4, 88, 56));
+    }
+
+    // A slip squeezed to 5 pixels high is drawn at most 16 times wider than high.
+    const EmfPage page = EmfPage::fromBytes(slipBytes());
+    QImage strip = makePageImage(QSize(800, 10), 96);
+    {
+        QPainter painter(&strip);
+        page.play(painter, QRectF(0, 0, 794, 5));
+    }
+    EXPECT_GT(inkPixels(strip.copy(0, 0, 120, 10)), 0);
+    EXPECT_EQ(inkPixels(strip.copy(120, 0, 680, 10)), 0);
+
+    // Within the limit the page fills its target: a slip on an A4-shaped area.
+    QImage sheet = makePageImage(QSize(200, 300), 96);
+    {
+        QPainter painter(&sheet);
+        page.play(painter, QRectF(0, 0, 200, 280));
+    }
+    EXPECT_GT(inkPixels(sheet.copy(150, 0, 50, 300)), 0);
+}
+
 TEST(EmfPage, MalformedPagesGiveErrors)
 {
     const QByteArray good = slipBytes();
@@ -324,6 +355,8 @@ TEST(EmfPage, MalformedPagesGiveErrors)
     mutated("header size too small", [](QByteArray &b) { putU32(b, 4, 40); });
     mutated("no reference device", [](QByteArray &b) { putU32(b, 80, 0); });
     mutated("negative reference device", [](QByteArray &b) { putU32(b, 76, 0xffffff00u); });
+    mutated("reference device of 0.15 dpi", [](QByteArray &b) { putU32(b, 80, 327932); });
+    mutated("reference device of 100000 dpi", [](QByteArray &b) { putU32(b, 84, 5); });
     mutated("empty frame", [](QByteArray &b) { putU32(b, 32, 0); });
     mutated("huge frame", [](QByteArray &b) { putU32(b, 36, 0x7fffffff); });
     mutated("record size zero", [&](QByteArray &b) { putU32(b, second + 4, 0); });
