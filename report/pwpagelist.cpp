@@ -150,6 +150,7 @@ void TPWPageList::AddPage(const EmfPage &page)
     m_stream->Seek(nextField);
     m_stream->writeUInt32(std::uint32_t(end));
     m_stream->Seek(end);
+    m_cursor = -1;
     m_pageCount = number;
 }
 
@@ -166,7 +167,7 @@ qint64 TPWPageList::locatePage(int n)
     if (n == 1)
         return m_headerSize;
     const qint64 size = m_stream->Size();
-    qint64 pos = m_stream->Position();
+    qint64 pos = m_cursor;
     if (pos >= size || pos < m_headerSize)
         pos = readAt(size - 4);
     std::uint32_t number = readAt(pos);
@@ -198,6 +199,13 @@ std::unique_ptr<EmfPage> TPWPageList::GetPage(int n)
     QMutexLocker locker(&m_lock);
     if (n < 1 || n > m_pageCount)
         return nullptr;
+    // The walk starts where the last successful read ended, not where the stream stands: a
+    // read that fails leaves the stream anywhere inside a record.
+    return readPage(n);
+}
+
+std::unique_ptr<EmfPage> TPWPageList::readPage(int n)
+{
     const qint64 size = m_stream->Size();
     const qint64 pos = locatePage(n);
     if (readAt(pos) != std::uint32_t(n))
@@ -227,6 +235,7 @@ std::unique_ptr<EmfPage> TPWPageList::GetPage(int n)
     }
     if (readAt(next - 4) != std::uint32_t(pos))
         corrupt("page " + std::to_string(n) + " does not end with its start offset");
+    m_cursor = next; // the walk to the next page read starts at the record after this one
     try {
         return std::make_unique<EmfPage>(EmfPage::fromBytes(emf));
     } catch (const EmfError &e) {
@@ -247,6 +256,7 @@ void TPWPageList::Finish()
         m_stream->writeUInt32(std::uint32_t(m_pageCount));
     }
     m_stream->Seek(0, TPWStream::FromEnd);
+    m_cursor = -1;
 }
 
 void TPWPageList::Clear()
@@ -257,6 +267,7 @@ void TPWPageList::Clear()
     m_stream = std::make_unique<TPWStream>(m_memoryLimit);
     m_pageCount = 0;
     m_headerSize = HeaderSize;
+    m_cursor = -1;
 }
 
 void TPWPageList::SaveToStream(QIODevice &target)
@@ -376,6 +387,7 @@ void TPWPageList::adopt(std::unique_ptr<TPWStream> stream)
     const int previousCount = std::exchange(m_pageCount, count);
     const int previousHeader = std::exchange(m_headerSize, headerSize);
     const bool previousCompression = std::exchange(m_compression, compressed);
+    const qint64 previousCursor = std::exchange(m_cursor, -1);
     try {
         if (count > 0)
             GetPage(count);
@@ -386,6 +398,7 @@ void TPWPageList::adopt(std::unique_ptr<TPWStream> stream)
         m_pageCount = previousCount;
         m_headerSize = previousHeader;
         m_compression = previousCompression;
+        m_cursor = previousCursor;
         throw;
     }
 }

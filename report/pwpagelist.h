@@ -66,12 +66,16 @@ private:
     void adopt(std::unique_ptr<TPWStream> stream);
     std::uint32_t readAt(qint64 offset);
     qint64 locatePage(int n);
+    std::unique_ptr<EmfPage> readPage(int n);
 
     mutable QRecursiveMutex m_lock;
     int m_pageCount = 0;
     bool m_compression = false;
     qint64 m_memoryLimit;
     int m_headerSize = HeaderSize;
+    // Record where the last read left off, where the next walk starts (as the stream's
+    // position would); -1: at the end.
+    qint64 m_cursor = -1;
     std::unique_ptr<TPWStream> m_stream;
 };
 

@@ -455,6 +455,27 @@ TEST(TPWPageList, MalformedFilesGiveErrorsAndKeepThePreviousPages)
     }
 }
 
+// A page that fails half way through its record must not spoil the walks after it.
+TEST(TPWPageList, ReadingGoesOnAfterABadPage)
+{
+    QByteArray store = storeOf(3, true);
+    const QList<qsizetype> starts = recordStarts(store);
+    // Page 2 claims more expanded bytes than its coded bits can hold: the expander runs dry in
+    // the middle of the record.
+    const qsizetype coded = u32At(store, starts[1] + 4) - starts[1] - 16;
+    putU32(store, starts[1] + 8, quint32(coded * 8));
+    testsupport::TempDir dir;
+    writeFile(dir.file(QStringLiteral("bad2.pwp")), store);
+    TPWPageList list;
+    list.LoadFromFile(dir.file(QStringLiteral("bad2.pwp")));
+    for (int round = 0; round < 2; ++round) {
+        EXPECT_THROW(list.GetPage(2), PageStoreError);
+        EXPECT_EQ(list.GetPage(3)->bytes(), samplePage(3).bytes());
+        EXPECT_THROW(list.GetPage(2), PageStoreError);
+        EXPECT_EQ(list.GetPage(1)->bytes(), samplePage(1).bytes());
+    }
+}
+
 TEST(TPWPageList, ReadsWhileAnotherThreadAppends)
 {
     TPWPageList list(20000);
