@@ -7,9 +7,12 @@
 #include "zdapplication.h"
 
 #include <QCommandLineParser>
+#include <QFileInfo>
+#include <QLibraryInfo>
 #include <QLocale>
 #include <QScreen>
 #include <QTextStream>
+#include <QTranslator>
 
 namespace shell {
 
@@ -45,7 +48,10 @@ StartupOptions parseCommandLine(const QStringList &arguments)
     }
     opts.help = parser.isSet(help);
     opts.version = parser.isSet(version);
-    opts.helpText = parser.helpText();
+    // Help is answered before the application object exists, so name the program here.
+    opts.helpText = parser.helpText().replace(
+        QStringLiteral("<executable_name>"),
+        arguments.isEmpty() ? QStringLiteral("zorikadesk") : QFileInfo(arguments[0]).fileName());
     opts.database = parser.value(QStringLiteral("database"));
     opts.check = parser.isSet(QStringLiteral("check"));
     if (parser.isSet(QStringLiteral("database")) && opts.database.trimmed().isEmpty())
@@ -67,47 +73,80 @@ QString prepareDatabase(store::TDMIB &dm)
     }
 }
 
-int runApplication(int &argc, char **argv)
+namespace {
+
+void setIdentity()
 {
-    ZdApplication app(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("Velmora"));
     QCoreApplication::setApplicationName(QStringLiteral("ZorikaDesk"));
     QCoreApplication::setApplicationVersion(QStringLiteral(PROJECT_VERSION));
-    QGuiApplication::setApplicationDisplayName(QStringLiteral("ZorikaDesk"));
+}
 
+// Qt's own texts (file dialogs, the edit boxes' context menu) in Japanese.
+void installTranslations(QCoreApplication &app)
+{
+    auto *qt = new QTranslator(&app);
+    if (qt->load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"),
+                 QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(qt);
+}
+
+// Opens the database and prints how that went: for --check, which needs no display.
+int checkDatabase(const QString &database)
+{
     QTextStream out(stdout);
     QTextStream err(stderr);
-    const StartupOptions opts = parseCommandLine(QCoreApplication::arguments());
-    if (!opts.error.isEmpty()) {
-        err << opts.error << "\n\n" << opts.helpText;
-        return 2;
+    store::TDMIB dm(store::SettingsStore(), store::ConnectionParams::withEnvironment(database));
+    const QString problem = prepareDatabase(dm);
+    if (!problem.isEmpty()) {
+        err << database << ": " << problem << '\n';
+        return 1;
     }
-    if (opts.help) {
-        out << opts.helpText;
-        return 0;
-    }
-    if (opts.version) {
-        out << QCoreApplication::applicationName() << ' ' << QCoreApplication::applicationVersion()
-            << '\n';
+    out << database << ": OK\n";
+    return 0;
+}
+
+} // namespace
+
+int runApplication(int &argc, char **argv)
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const StartupOptions opts = parseCommandLine(arguments);
+    if (!opts.error.isEmpty() || opts.help || opts.version) {
+        // Answered without windows, so that these work without a display.
+        QTextStream out(stdout);
+        QTextStream err(stderr);
+        if (!opts.error.isEmpty()) {
+            err << opts.error << "\n\n" << opts.helpText;
+            return 2;
+        }
+        if (opts.help)
+            out << opts.helpText;
+        else
+            out << "ZorikaDesk " << PROJECT_VERSION << '\n';
         return 0;
     }
 
     // The program speaks Japanese to a shop in Japan whatever the machine's locale is: dates,
     // units and the report's inherited fonts follow.
     QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
+    if (opts.check) {
+        QCoreApplication app(argc, argv);
+        setIdentity();
+        return checkDatabase(opts.database.isEmpty() ? store::defaultDatabasePath()
+                                                     : opts.database);
+    }
+
+    ZdApplication app(argc, argv);
+    setIdentity();
+    installTranslations(app);
     report::installFontSubstitutions();
     const QString database = opts.database.isEmpty() ? store::defaultDatabasePath() : opts.database;
     store::TDMIB dm(store::SettingsStore(), store::ConnectionParams::withEnvironment(database));
     store::DMIB = &dm;
     const QString problem = prepareDatabase(dm);
-    if (opts.check) {
-        if (!problem.isEmpty()) {
-            err << database << ": " << problem << '\n';
-            return 1;
-        }
-        out << database << ": OK\n";
-        return 0;
-    }
 
     TMmenu menu;
     Mmenu = &menu;

@@ -43,8 +43,14 @@ QString standardErrorText(const QString &message)
 
 void showStandardError(const QString &message)
 {
+    // The first line is the sentence for the user; what follows (the database server's own
+    // report, for example) is kept behind the details button for whoever helps them.
+    const qsizetype newline = message.indexOf(QLatin1Char('\n'));
+    const QString sentence = newline < 0 ? message : message.left(newline);
     QMessageBox box(QMessageBox::Critical, QApplication::applicationDisplayName(),
-                    standardErrorText(message), QMessageBox::Ok, QApplication::activeWindow());
+                    standardErrorText(sentence), QMessageBox::Ok, QApplication::activeWindow());
+    if (newline >= 0)
+        box.setDetailedText(message.mid(newline + 1).trimmed());
     box.exec();
 }
 

@@ -11,6 +11,7 @@ namespace shell {
 QString standardErrorText(const QString &message);
 
 /// Shows the standard error box: the application's title as caption, the error icon, OK.
+/// A message of several lines shows its first line, the rest under the details button.
 void showStandardError(const QString &message);
 
 /// The application object. An exception that escapes an event handler ends that handler and

@@ -146,8 +146,12 @@ bool Database::createIfMissing()
             connect();
             return false;
         }
+        // A folder that is not there is most likely a mistyped name: creating it would hand
+        // the user an empty database in place of theirs.
         const QString dir = QFileInfo(m_params.databaseName).absolutePath();
-        QDir().mkpath(dir);
+        if (!QFileInfo(dir).isDir())
+            throw DbError(QStringLiteral("データベースのフォルダーがありません\n%1")
+                              .arg(QDir::toNativeSeparators(dir)));
     }
     const QByteArray dpb = dpbFor(m_params, true);
     const QByteArray name = m_params.databaseName.toUtf8();

@@ -25,6 +25,7 @@ QString defaultDatabasePath()
         return beside;
     // An installed program's folder is not the user's to write: keep the data with the user.
     const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    QDir().mkpath(data);
     return QDir(data).filePath(QStringLiteral("ZORIKA"));
 }
 

@@ -52,7 +52,7 @@ private:
 extern TDMIB *DMIB;
 
 /// Where the database lives when no --database is given: ZORIKA beside the program file,
-/// or in the user's data folder when the program's folder is not writable.
+/// or in the user's data folder (made when missing) when the program's folder is not writable.
 QString defaultDatabasePath();
 
 /// The program folder with its trailing separator.

@@ -255,7 +255,9 @@ TEST(CommandLine, Options)
         EXPECT_EQ(o.help, c.help);
         EXPECT_EQ(!o.error.isEmpty(), c.error) << c.args.join(' ').toStdString();
     }
-    EXPECT_TRUE(parseCommandLine({"zorikadesk"}).helpText.contains("--database"));
+    const QString help = parseCommandLine({"/opt/zd/zorikadesk"}).helpText;
+    EXPECT_TRUE(help.contains("--database"));
+    EXPECT_TRUE(help.startsWith("Usage: zorikadesk ")) << help.toStdString();
 }
 
 TEST_F(ShellTest, StartupCreatesTheDatabaseOrSaysWhyItCannot)

@@ -26,7 +26,7 @@ int schemaVersionOf(Database &db)
 TEST(DatabaseFile, FirstOpenCreatesTheFileWithItsSchemaForItsOwnerOnly)
 {
     TempDir dir;
-    const QString path = dir.file(QStringLiteral("sub/ZORIKA"));
+    const QString path = dir.file(QStringLiteral("ZORIKA"));
     {
         Database db;
         db.setParams(store::ConnectionParams::withEnvironment(path));
@@ -83,6 +83,21 @@ TEST(DatabaseFile, UnusableDatabasesGiveClearMessages)
         }
         EXPECT_FALSE(db.connected());
     }
+}
+
+TEST(DatabaseFile, AFolderThatIsNotThereIsNotCreated)
+{
+    TempDir dir;
+    Database db;
+    db.setParams(store::ConnectionParams::withEnvironment(dir.file(QStringLiteral("typo/ZORIKA"))));
+    try {
+        store::openOrCreate(db);
+        ADD_FAILURE() << "created a database in a folder that was not there";
+    } catch (const DbError &e) {
+        EXPECT_TRUE(e.message().startsWith(QStringLiteral("データベースのフォルダーがありません")))
+            << e.what();
+    }
+    EXPECT_FALSE(QFileInfo::exists(dir.file(QStringLiteral("typo"))));
 }
 
 TEST(DatabaseFile, ASecondProgramOnTheSameFileIsToldSo)
