@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QTextStream>
 #include <QTranslator>
@@ -48,10 +49,12 @@ StartupOptions parseCommandLine(const QStringList &arguments)
     }
     opts.help = parser.isSet(help);
     opts.version = parser.isSet(version);
-    // Help is answered before the application object exists, so name the program here.
-    opts.helpText = parser.helpText().replace(
-        QStringLiteral("<executable_name>"),
-        arguments.isEmpty() ? QStringLiteral("zorikadesk") : QFileInfo(arguments[0]).fileName());
+    // Help may be answered before the application object exists: name the program itself.
+    const QString program =
+        arguments.isEmpty() ? QStringLiteral("zorikadesk") : QFileInfo(arguments[0]).fileName();
+    opts.helpText = parser.helpText();
+    opts.helpText.replace(QRegularExpression(QStringLiteral("^Usage: \\S+")),
+                          QStringLiteral("Usage: ") + program);
     opts.database = parser.value(QStringLiteral("database"));
     opts.check = parser.isSet(QStringLiteral("check"));
     if (parser.isSet(QStringLiteral("database")) && opts.database.trimmed().isEmpty())
