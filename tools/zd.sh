@@ -9,7 +9,7 @@ build="${ZD_BUILD_DIR:-$here/build}"
 
 run_packages=(cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools libgl-dev
     firebird-dev libfbclient2 firebird3.0-server-core firebird3.0-utils libicu-dev
-    googletest libgtest-dev fonts-ipafont fonts-ipaexfont fonts-dejavu-core)
+    googletest libgtest-dev fonts-ipafont fonts-ipaexfont fonts-dejavu-core qt6-translations-l10n)
 test_packages=(firebird3.0-server clang libclang-rt-14-dev xvfb xauth)
 
 as_root() {
