@@ -262,6 +262,14 @@ void TDenpyo::buildControls()
     ComboBox1->setFocusPolicy(Qt::ClickFocus);
     ComboBox1->lineEdit()->setFocusPolicy(Qt::ClickFocus);
     ComboBox1->setInsertPolicy(QComboBox::NoInsert);
+    // The kinds are wider than the box: keep their beginning in view (scrolled to the end,
+    // "御 納 品 書" would read as "卸 納 品 書").
+    const auto showStart = [this] {
+        ComboBox1->lineEdit()->setCursorPosition(0);
+    };
+    connect(ComboBox1, &QComboBox::currentIndexChanged, this, showStart);
+    connect(ComboBox1->lineEdit(), &QLineEdit::editingFinished, this, showStart);
+    showStart();
 
     // Tab order of the boxes; buttons and boxes marked as no tab stop take the focus only
     // when clicked.
