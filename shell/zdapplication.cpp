@@ -1,5 +1,6 @@
 #include "zdapplication.h"
 
+#include <QGridLayout>
 #include <QMessageBox>
 #include <exception>
 
@@ -18,6 +19,14 @@ ZdApplication::MessageHandler &messageHandler()
 }
 } // namespace
 
+void keepReadableWidth(QMessageBox &box)
+{
+    // A short sentence would make a box so narrow that its caption is cut to "...".
+    if (auto *grid = qobject_cast<QGridLayout *>(box.layout()))
+        grid->addItem(new QSpacerItem(260, 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+                      grid->rowCount(), 0, 1, grid->columnCount());
+}
+
 void ZdApplication::setMessageHandler(MessageHandler handler)
 {
     messageHandler() = std::move(handler);
@@ -31,6 +40,7 @@ void showMessage(QWidget *parent, const QString &message)
     }
     QMessageBox box(QMessageBox::Information, QApplication::applicationDisplayName(), message,
                     QMessageBox::Ok, parent);
+    keepReadableWidth(box);
     box.exec();
 }
 
@@ -51,6 +61,7 @@ void showStandardError(const QString &message)
                     standardErrorText(sentence), QMessageBox::Ok, QApplication::activeWindow());
     if (newline >= 0)
         box.setDetailedText(message.mid(newline + 1).trimmed());
+    keepReadableWidth(box);
     box.exec();
 }
 

@@ -4,6 +4,8 @@
 #include <QString>
 #include <functional>
 
+class QMessageBox;
+
 namespace shell {
 
 /// The text the standard error box shows for an error message: the text itself, with "."
@@ -33,6 +35,9 @@ public:
     using MessageHandler = std::function<void(const QString &message)>;
     static void setMessageHandler(MessageHandler handler);
 };
+
+/// Widens a message box so that a short sentence still shows the whole caption.
+void keepReadableWidth(QMessageBox &box);
 
 /// A fixed sentence for the user in a message box with OK ("登録しました",
 /// "設定の保存に失敗しました！").

@@ -560,9 +560,7 @@ void TDenpyo::reject()
 
 void TDenpyo::showMessage(const QString &text)
 {
-    QMessageBox box(QMessageBox::NoIcon, QApplication::applicationDisplayName(), text,
-                    QMessageBox::Ok, this);
-    box.exec();
+    shell::showMessage(this, text);
 }
 
 bool TDenpyo::askYesNo(const QString &text)
@@ -573,6 +571,7 @@ bool TDenpyo::askYesNo(const QString &text)
     QPushButton *no = box.addButton(QStringLiteral("いいえ"), QMessageBox::NoRole);
     box.setDefaultButton(no);
     box.setEscapeButton(no);
+    shell::keepReadableWidth(box);
     box.exec();
     return box.clickedButton() == yes;
 }
