@@ -331,13 +331,10 @@ void TPWLabel::Loaded()
 
 void TPWLabel::Print(int ofsX, int ofsY)
 {
-    if (!IsEnabled())
+    PageOutput *output = beginPrint();
+    if (!output)
         return;
-    if (!m_isPrinting)
-        Prepare();
-    if (!m_printer || !m_printer->canvas())
-        return;
-    PageOutput &out = *m_printer;
+    PageOutput &out = *output;
     Canvas &c = *out.canvas();
     const auto native = [this](int index) {
         return m_size.nativeValue(index);

@@ -55,15 +55,23 @@ void TPWPrintable::Prepare()
     AlignIt();
 }
 
-void TPWPrintable::Print(int ofsX, int ofsY)
+PageOutput *TPWPrintable::beginPrint()
 {
     if (!IsEnabled())
-        return;
+        return nullptr;
     if (!m_isPrinting)
         Prepare();
     if (!m_printer || !m_printer->canvas())
+        return nullptr;
+    return m_printer;
+}
+
+void TPWPrintable::Print(int ofsX, int ofsY)
+{
+    PageOutput *output = beginPrint();
+    if (!output)
         return;
-    PageOutput &out = *m_printer;
+    PageOutput &out = *output;
     const double left = m_size.nativeValue(TPWPrintableSize::LeftIndex) + ofsX;
     const double top = m_size.nativeValue(TPWPrintableSize::TopIndex) + ofsY;
     const double width = m_size.nativeValue(TPWPrintableSize::WidthIndex);

@@ -78,6 +78,9 @@ public:
     std::optional<QRect> storedBounds() const { return m_storedBounds; }
 
 protected:
+    /// Common start of Print: nothing when disabled, prepares when needed; the output to draw
+    /// on, or nullptr when there is none.
+    PageOutput *beginPrint();
     bool isLoading() const;
 
     TPWPrintableSize m_size;

@@ -14,13 +14,10 @@ TPWShape::TPWShape(QString name)
 
 void TPWShape::Print(int ofsX, int ofsY)
 {
-    if (!IsEnabled())
+    PageOutput *output = beginPrint();
+    if (!output)
         return;
-    if (!m_isPrinting)
-        Prepare();
-    if (!m_printer || !m_printer->canvas())
-        return;
-    PageOutput &out = *m_printer;
+    PageOutput &out = *output;
     Canvas &c = *out.canvas();
     const double left = ofsX + m_size.nativeValue(TPWPrintableSize::LeftIndex);
     const double top = ofsY + m_size.nativeValue(TPWPrintableSize::TopIndex);
