@@ -1,5 +1,6 @@
 #include "slipfixture.h"
 
+#include "maskedit.h"
 #include "query.h"
 #include "schema.h"
 #include "slipgrid.h"
@@ -160,6 +161,24 @@ void settle()
 {
     for (int i = 0; i < 3; ++i)
         QCoreApplication::processEvents();
+}
+
+void typeWorkedExample(slips::TDenpyo &form)
+{
+    typeInto(form.NAME1, QStringLiteral("㈱髙橋商店"));
+    typeInto(form.ZIP, QStringLiteral("1000001"));
+    clickCell(form, 1, 1);
+    typeText(QStringLiteral("りんご"));
+    pressKey(Qt::Key_Tab);
+    typeText(QStringLiteral("3"));
+    pressKey(Qt::Key_Tab);
+    typeText(QStringLiteral("1280"));
+    pressKey(Qt::Key_Tab);
+    clickCell(form, 2, 2);
+    typeText(QStringLiteral("2"));
+    pressKey(Qt::Key_Tab);
+    typeText(QStringLiteral("350"));
+    pressKey(Qt::Key_Tab);
 }
 
 } // namespace slipstest

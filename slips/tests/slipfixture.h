@@ -71,5 +71,8 @@ void typeInto(QWidget *box, const QString &text);
 void typeCell(slips::TDenpyo &form, int column, int row, const QString &text);
 /// Lets queued work (error boxes, focus returns) run.
 void settle();
+/// Types the first worked example as a user would: a customer, りんご 3 × 1280 and a second
+/// line 2 × 350, each line left with Tab.
+void typeWorkedExample(slips::TDenpyo &form);
 
 } // namespace slipstest

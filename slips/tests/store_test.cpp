@@ -336,20 +336,7 @@ TEST_F(SlipStoreTest, UserTypesAWorkedExampleSavesAndReopens)
     int ano = 0;
     {
         auto form = openForm();
-        typeInto(form->NAME1, QStringLiteral("㈱髙橋商店"));
-        typeInto(form->ZIP, QStringLiteral("1000001"));
-        clickCell(*form, 1, 1);
-        typeText(QStringLiteral("りんご"));
-        pressKey(Qt::Key_Tab);
-        typeText(QStringLiteral("3"));
-        pressKey(Qt::Key_Tab);
-        typeText(QStringLiteral("1280"));
-        pressKey(Qt::Key_Tab);
-        clickCell(*form, 2, 2);
-        typeText(QStringLiteral("2"));
-        pressKey(Qt::Key_Tab);
-        typeText(QStringLiteral("350"));
-        pressKey(Qt::Key_Tab);
+        typeWorkedExample(*form);
         EXPECT_EQ(form->GOKEI->text(), QStringLiteral("4,540"));
         EXPECT_EQ(form->TAX->text(), QStringLiteral("363"));
         EXPECT_EQ(form->TOTAL->text(), QStringLiteral("4,903"));
