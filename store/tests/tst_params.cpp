@@ -1,6 +1,7 @@
 #include "query.h"
 
 #include <gtest/gtest.h>
+#include <ostream>
 
 using store::parseNamedParams;
 
@@ -12,6 +13,11 @@ struct ParamCase
     const char *sent;
     QStringList names;
 };
+
+void PrintTo(const ParamCase &c, std::ostream *os)
+{
+    *os << c.sql;
+}
 
 class ParseNamedParams : public ::testing::TestWithParam<ParamCase>
 {
