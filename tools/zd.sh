@@ -51,9 +51,19 @@ test)
     trap 'as_root "$here/.ci/firebird-server.sh" stop' EXIT
     eval "$server_env"
     status=0
-    (cd "$build" && ctest --output-on-failure -j 2 --timeout 600) || status=1
+    (cd "$build" && ctest --output-on-failure -j 2 --timeout 600) 2>&1 | tee "$build/ctest.log" || status=1
     if [ -x "$here/report/fuzz/run_fuzzers.sh" ] && [ "${ZD_FUZZ_SECONDS:-60}" -gt 0 ]; then
         "$here/report/fuzz/run_fuzzers.sh" "${ZD_FUZZ_SECONDS:-60}" || status=1
+    fi
+    # The tests' tally once more as the last line, after the fuzzers' output.
+    summary=$(grep -E '[0-9]+ tests failed out of [0-9]+' "$build/ctest.log" | tail -n 1)
+    if [ -n "$summary" ]; then
+        failed=$(sed -E 's/.* ([0-9]+) tests failed out of ([0-9]+).*/\1/' <<<"$summary")
+        total=$(sed -E 's/.* tests failed out of ([0-9]+).*/\1/' <<<"$summary")
+        [ "$status" -eq 0 ] || [ "$failed" -gt 0 ] || failed=1
+        echo "tests: $((total - failed)) passed, $failed failed"
+    else
+        status=1
     fi
     exit $status
     ;;
