@@ -1,5 +1,7 @@
 #include "calc.h"
 
+#include "query.h"
+
 #include <QStringList>
 
 #include <charconv>
@@ -296,35 +298,8 @@ Totals SlipCalc::Keisan(const std::array<QString, kLineCount> &amounts, const QS
 
 QDate SlipCalc::readDate(const QString &text, const QDate &today)
 {
-    const QStringList parts = text.split(QLatin1Char('/'));
-    if (parts.size() != 3)
-        return {};
-    int values[3] = {0, 0, 0};
-    int yearDigits = 0;
-    for (int i = 0; i < 3; ++i) {
-        const QString part = parts[i].trimmed();
-        if (part.isEmpty() || part.size() > (i == 0 ? 4 : 2))
-            return {};
-        for (const QChar c : part) {
-            if (!isAsciiDigit(c))
-                return {};
-            values[i] = values[i] * 10 + (c.unicode() - u'0');
-        }
-        if (i == 0)
-            yearDigits = int(part.size());
-    }
-    int year = values[0];
-    if (yearDigits <= 2) {
-        const int thisYear = today.year();
-        year += thisYear - thisYear % 100;
-        if (year > thisYear + 50)
-            year -= 100;
-        else if (year <= thisYear - 50)
-            year += 100;
-    }
-    if (year < 1)
-        return {};
-    return QDate(year, values[1], values[2]); // invalid when no such day
+    // The store converts the same text when saving: one reading for both.
+    return store::readShortDate(text, today);
 }
 
 } // namespace slips

@@ -33,27 +33,10 @@ bool isLobType(unsigned type)
     return type == SQL_BLOB || type == SQL_ARRAY;
 }
 
-// yyyy/mm/dd (one or two digits for month and day, blanks around parts allowed) into the
-// ISO form the server reads without ambiguity.
+// The server reads ISO dates without ambiguity; the user's short form is converted here.
 QString clientDate(const QString &text)
 {
-    const QStringList parts = text.trimmed().split(QLatin1Char('/'));
-    if (parts.size() != 3)
-        throw DbError(invalidDateText());
-    int v[3];
-    for (int i = 0; i < 3; ++i) {
-        const QString part = parts[i].trimmed();
-        const int maxLen = i == 0 ? 4 : 2;
-        if (part.isEmpty() || part.size() > maxLen)
-            throw DbError(invalidDateText());
-        for (QChar c : part)
-            if (c < QLatin1Char('0') || c > QLatin1Char('9'))
-                throw DbError(invalidDateText());
-        v[i] = part.toInt();
-    }
-    if (parts[0].trimmed().size() <= 2)
-        v[0] += 2000;
-    const QDate d(v[0], v[1], v[2]);
+    const QDate d = readShortDate(text, QDate::currentDate());
     if (!d.isValid())
         throw DbError(invalidDateText());
     return d.toString(QStringLiteral("yyyy-MM-dd"));
@@ -167,6 +150,39 @@ void SqlText::add(const QString &line)
     m_lines.append(line);
     if (m_owner)
         m_owner->sqlChanged();
+}
+
+QDate readShortDate(const QString &text, const QDate &today)
+{
+    const QStringList parts = text.split(QLatin1Char('/'));
+    if (parts.size() != 3)
+        return {};
+    int values[3] = {0, 0, 0};
+    qsizetype yearDigits = 0;
+    for (int i = 0; i < 3; ++i) {
+        const QString part = parts[i].trimmed();
+        if (part.isEmpty() || part.size() > (i == 0 ? 4 : 2))
+            return {};
+        for (const QChar c : part) {
+            if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+                return {};
+            values[i] = values[i] * 10 + (c.unicode() - u'0');
+        }
+        if (i == 0)
+            yearDigits = part.size();
+    }
+    int year = values[0];
+    if (yearDigits <= 2) {
+        const int thisYear = today.year();
+        year += thisYear - thisYear % 100;
+        if (year > thisYear + 50)
+            year -= 100;
+        else if (year <= thisYear - 50)
+            year += 100;
+    }
+    if (year < 1)
+        return {};
+    return QDate(year, values[1], values[2]); // invalid when no such day
 }
 
 // --- parsing -----------------------------------------------------------------------------

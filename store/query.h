@@ -128,6 +128,11 @@ private:
     qint64 m_rowsAffected = 0;
 };
 
+/// Reads a date in the short form yyyy/mm/dd: blanks around each part allowed, month and day
+/// of one or two digits, a year of one or two digits taken within 50 years of `today`. Only
+/// ASCII digits count. Gives an invalid QDate for anything else and for days that do not exist.
+QDate readShortDate(const QString &text, const QDate &today);
+
 /// Splits SQL text into the text sent to the server (parameters replaced by '?') and the
 /// name of each parameter in order. Exposed for tests.
 struct ParsedSql
