@@ -8,6 +8,7 @@
 
 #include "dmib.h"
 #include "query.h"
+#include "widgets.h"
 #include "zdapplication.h"
 
 #include <QComboBox>
@@ -33,20 +34,6 @@ using shell::ImeMode;
 TDenpyo *Denpyo = nullptr;
 
 namespace {
-
-// Point sizes of the form at 96 dots per inch, as pixel heights so the layout does not
-// depend on the screen's resolution.
-int pixelsForPoints(int points)
-{
-    return points == 12 ? 16 : (points * 96 + 36) / 72;
-}
-
-QFont formFont(const QString &family, int points)
-{
-    QFont font(family);
-    font.setPixelSize(pixelsForPoints(points));
-    return font;
-}
 
 const QColor kNavy(0, 0, 0x80);
 
@@ -88,7 +75,7 @@ QLabel *TDenpyo::addLabel(const QString &name, const QString &caption, int left,
 {
     auto *label = new QLabel(caption, this);
     label->setObjectName(name);
-    label->setFont(formFont(QStringLiteral("Tahoma"), points));
+    label->setFont(shell::fontFor(QStringLiteral("Tahoma"), points));
     QPalette pal = label->palette();
     pal.setColor(QPalette::WindowText, navy ? kNavy : QColor(Qt::black));
     label->setPalette(pal);
@@ -100,7 +87,7 @@ QLabel *TDenpyo::addLabel(const QString &name, const QString &caption, int left,
 void TDenpyo::buildControls()
 {
     setFixedSize(908, 517);
-    setFont(formFont(QStringLiteral("Tahoma"), 8));
+    setFont(shell::fontFor(QStringLiteral("Tahoma"), 8));
     QPalette pal = palette();
     pal.setColor(QPalette::Window, Qt::white);
     setPalette(pal);
@@ -131,7 +118,7 @@ void TDenpyo::buildControls()
         e->setObjectName(name);
         e->setGeometry(left, top, width, height);
         if (points != 8)
-            e->setFont(formFont(QStringLiteral("Tahoma"), points));
+            e->setFont(shell::fontFor(QStringLiteral("Tahoma"), points));
         applyImeMode(e, ime);
         return e;
     };
@@ -139,7 +126,7 @@ void TDenpyo::buildControls()
     YMD = new MaskEdit(QStringLiteral("0000/00/99"), this);
     YMD->setObjectName(QStringLiteral("YMD"));
     YMD->setGeometry(144, 61, 116, 27);
-    YMD->setFont(formFont(QStringLiteral("ＭＳ ゴシック"), 12));
+    YMD->setFont(shell::fontFor(QStringLiteral("ＭＳ ゴシック"), 12));
     YMD->setMaxLength(10);
     applyImeMode(YMD, ImeMode::Off);
     connect(YMD, &MaskEdit::entered, this, &TDenpyo::YMDEnter);
@@ -159,7 +146,7 @@ void TDenpyo::buildControls()
     StringGrid1 = new SlipGrid(this);
     StringGrid1->setObjectName(QStringLiteral("StringGrid1"));
     StringGrid1->setGeometry(40, 231, 731, 215);
-    StringGrid1->setFont(formFont(QStringLiteral("Tahoma"), 12));
+    StringGrid1->setFont(shell::fontFor(QStringLiteral("Tahoma"), 12));
     connect(StringGrid1, &SlipGrid::cellTextChanged, this,
             [this](int column, int row) { cellChanged(row, column); });
     connect(StringGrid1, &QTableWidget::currentCellChanged, this,
@@ -178,13 +165,11 @@ void TDenpyo::buildControls()
     ANO->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     ANO->setFocusPolicy(Qt::ClickFocus);
 
+    // Return in a box must never press a button of this window (makeButton sees to that);
+    // most buttons are reached by the mouse only.
     auto button = [](QWidget *parent, const QString &name, const QString &caption, int left,
                      int top, int width, int height, bool tabStop) {
-        auto *b = new QPushButton(caption, parent);
-        b->setObjectName(name);
-        b->setGeometry(left, top, width, height);
-        // Return in a box must never press a button of this window.
-        b->setAutoDefault(false);
+        QPushButton *b = shell::makeButton(parent, name, caption, {left, top, width, height});
         b->setFocusPolicy(tabStop ? Qt::StrongFocus : Qt::ClickFocus);
         return b;
     };
@@ -255,7 +240,7 @@ void TDenpyo::buildControls()
     ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
     ComboBox1->setEditable(true);
     ComboBox1->setGeometry(40, 61, 100, 27);
-    ComboBox1->setFont(formFont(QStringLiteral("Tahoma"), 12));
+    ComboBox1->setFont(shell::fontFor(QStringLiteral("Tahoma"), 12));
     ComboBox1->addItems({QStringLiteral("御 納 品 書"), QStringLiteral("御 請 求 書"),
                          QStringLiteral("御 受 領 書"), QStringLiteral("納 品 書（控）")});
     ComboBox1->setCurrentIndex(0);
