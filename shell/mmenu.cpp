@@ -72,14 +72,13 @@ void TMmenu::FormActivate()
     store::DMIB->WrRed(QStringLiteral("ExeFilePass"), store::programFolder());
 }
 
-void TMmenu::openModal(QWidget *form)
+void TMmenu::openModal(QDialog *form)
 {
     struct Disconnect
     {
         ~Disconnect() { store::DMIB->IBDatabase1.disconnect(); }
     } disconnectAfter; // also when the window fails to open
-    if (auto *dialog = qobject_cast<QDialog *>(form))
-        dialog->exec();
+    form->exec();
     form->deleteLater();
 }
 

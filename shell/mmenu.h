@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDialog>
 #include <QPushButton>
 #include <QWidget>
 
@@ -31,7 +32,7 @@ protected:
 
 private:
     /// Shows a window modally, releases it, then closes the database connection.
-    void openModal(QWidget *form);
+    void openModal(QDialog *form);
     bool m_activated = false;
 };
 
