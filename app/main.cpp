@@ -1,4 +1,4 @@
-#include "startup.h"
+#include <shell/startup.h>
 
 int main(int argc, char **argv)
 {

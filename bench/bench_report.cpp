@@ -2,9 +2,9 @@
 // recorded, stored (moving into the temporary file past the memory limit, as in a real run)
 // and read back at random.
 
-#include "emfcanvas.h"
-#include "pwpagelist.h"
-#include "tests/emfsamplepage.h"
+#include <report/emfcanvas.h>
+#include <report/pwpagelist.h>
+#include <testsupport/reportsample.h>
 
 #include <QBuffer>
 #include <QElapsedTimer>

@@ -1,9 +1,9 @@
 // Slip form timings on a database of 100,000 slips: opening a stored slip (creating the form
 // and loading it) and saving it.
-#include "denpyo.h"
-#include "dmib.h"
-#include "query.h"
-#include "schema.h"
+#include <slips/denpyo.h>
+#include <store/dmib.h>
+#include <store/query.h>
+#include <store/schema.h>
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -1,7 +1,7 @@
-#include "emfcanvas.h"
+#include <report/emfcanvas.h>
 
-#include "emfrecords.h"
-#include "fonts.h"
+#include <report/emfrecords.h>
+#include <report/fonts.h>
 
 #include <QFontMetrics>
 #include <QFontMetricsF>

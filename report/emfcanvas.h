@@ -1,7 +1,7 @@
 #pragma once
 
-#include "canvas.h"
-#include "emfpage.h"
+#include <report/canvas.h>
+#include <report/emfpage.h>
 
 #include <QByteArray>
 #include <QRect>

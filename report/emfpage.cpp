@@ -1,8 +1,8 @@
-#include "emfpage.h"
+#include <report/emfpage.h>
 
-#include "canvas.h"
-#include "emfrecords.h"
-#include "paintercanvas.h"
+#include <report/canvas.h>
+#include <report/emfrecords.h>
+#include <report/paintercanvas.h>
 
 #include <QPainter>
 

@@ -1,6 +1,6 @@
-#include "paintercanvas.h"
+#include <report/paintercanvas.h>
 
-#include "fonts.h"
+#include <report/fonts.h>
 
 #include <QFontMetrics>
 #include <QPainterPath>

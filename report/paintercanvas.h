@@ -1,6 +1,6 @@
 #pragma once
 
-#include "canvas.h"
+#include <report/canvas.h>
 
 #include <QFont>
 #include <QFontMetrics>

@@ -1,7 +1,7 @@
-#include "pwband.h"
+#include <report/pwband.h>
 
-#include "pwprintable.h"
-#include "pwreport.h"
+#include <report/pwprintable.h>
+#include <report/pwreport.h>
 
 namespace report {
 

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "canvas.h"
-#include "pwcontrol.h"
-#include "pwframe.h"
-#include "pwsize.h"
+#include <report/canvas.h>
+#include <report/pwcontrol.h>
+#include <report/pwframe.h>
+#include <report/pwsize.h>
 
 #include <QColor>
 #include <QRect>

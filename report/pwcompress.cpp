@@ -1,7 +1,7 @@
-#include "pwcompress.h"
+#include <report/pwcompress.h>
 
-#include "pagestoreerror.h"
-#include "pwstream.h"
+#include <report/pagestoreerror.h>
+#include <report/pwstream.h>
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
-#include "pwframe.h"
+#include <report/pwframe.h>
 
-#include "pwsize.h"
+#include <report/pwsize.h>
 
 namespace report {
 

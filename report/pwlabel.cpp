@@ -1,9 +1,9 @@
-#include "pwlabel.h"
+#include <report/pwlabel.h>
 
-#include "paintercanvas.h"
-#include "pwband.h"
-#include "pwoutput.h"
-#include "pwreport.h"
+#include <report/paintercanvas.h>
+#include <report/pwband.h>
+#include <report/pwoutput.h>
+#include <report/pwreport.h>
 
 #include <cmath>
 

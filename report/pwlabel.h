@@ -1,7 +1,7 @@
 #pragma once
 
-#include "canvas.h"
-#include "pwprintable.h"
+#include <report/canvas.h>
+#include <report/pwprintable.h>
 
 #include <QStringList>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "canvas.h"
-#include "pwsize.h"
+#include <report/canvas.h>
+#include <report/pwsize.h>
 
 namespace report {
 

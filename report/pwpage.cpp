@@ -1,6 +1,6 @@
-#include "pwpage.h"
+#include <report/pwpage.h>
 
-#include "pwreport.h"
+#include <report/pwreport.h>
 
 #include <QLocale>
 

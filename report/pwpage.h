@@ -1,6 +1,6 @@
 #pragma once
 
-#include "pwsize.h"
+#include <report/pwsize.h>
 
 #include <QString>
 

@@ -1,7 +1,7 @@
-#include "pwpagelist.h"
+#include <report/pwpagelist.h>
 
-#include "pagestoreerror.h"
-#include "pwcompress.h"
+#include <report/pagestoreerror.h>
+#include <report/pwcompress.h>
 
 #include <QDateTime>
 #include <QSaveFile>

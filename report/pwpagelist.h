@@ -1,7 +1,7 @@
 #pragma once
 
-#include "emfpage.h"
-#include "pwstream.h"
+#include <report/emfpage.h>
+#include <report/pwstream.h>
 
 #include <QRecursiveMutex>
 #include <QString>

@@ -1,8 +1,8 @@
-#include "pwprintable.h"
+#include <report/pwprintable.h>
 
-#include "pwband.h"
-#include "pwoutput.h"
-#include "pwreport.h"
+#include <report/pwband.h>
+#include <report/pwoutput.h>
+#include <report/pwreport.h>
 
 namespace report {
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "pwcontrol.h"
-#include "pwframe.h"
-#include "pwsize.h"
+#include <report/pwcontrol.h>
+#include <report/pwframe.h>
+#include <report/pwsize.h>
 
 #include <QColor>
 #include <QRect>

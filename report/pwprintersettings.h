@@ -1,6 +1,6 @@
 #pragma once
 
-#include "pwpage.h"
+#include <report/pwpage.h>
 
 #include <QString>
 

@@ -1,9 +1,9 @@
-#include "pwreport.h"
+#include <report/pwreport.h>
 
-#include "paintercanvas.h"
-#include "pwlabel.h"
-#include "pwoutput.h"
-#include "pwprintable.h"
+#include <report/paintercanvas.h>
+#include <report/pwlabel.h>
+#include <report/pwoutput.h>
+#include <report/pwprintable.h>
 
 #include <QLocale>
 

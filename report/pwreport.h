@@ -1,11 +1,11 @@
 #pragma once
 
-#include "canvas.h"
-#include "pwband.h"
-#include "pwcontrol.h"
-#include "pwframe.h"
-#include "pwpage.h"
-#include "pwprintersettings.h"
+#include <report/canvas.h>
+#include <report/pwband.h>
+#include <report/pwcontrol.h>
+#include <report/pwframe.h>
+#include <report/pwpage.h>
+#include <report/pwprintersettings.h>
 
 #include <QColor>
 #include <QList>

@@ -1,6 +1,6 @@
-#include "pwshape.h"
+#include <report/pwshape.h>
 
-#include "pwoutput.h"
+#include <report/pwoutput.h>
 
 #include <algorithm>
 

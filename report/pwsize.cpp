@@ -1,7 +1,7 @@
-#include "pwsize.h"
+#include <report/pwsize.h>
 
-#include "pwband.h"
-#include "pwprintable.h"
+#include <report/pwband.h>
+#include <report/pwprintable.h>
 
 #include <QLocale>
 

@@ -1,6 +1,6 @@
-#include "pwstream.h"
+#include <report/pwstream.h>
 
-#include "pagestoreerror.h"
+#include <report/pagestoreerror.h>
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,9 +1,10 @@
-#include "mmenu.h"
+#include <shell/mmenu.h>
 
-#include "denpyo.h"
-#include "dmib.h"
-#include "utility.h"
-#include "widgets.h"
+#include <shell/utility.h>
+#include <slips/denpyo.h>
+#include <store/dmib.h>
+#include <ui/handler.h>
+#include <ui/widgets.h>
 
 #include <QApplication>
 #include <QDialog>
@@ -20,31 +21,31 @@ TMmenu::TMmenu(QWidget *parent)
 {
     setObjectName(QStringLiteral("Mmenu"));
     setWindowTitle(QStringLiteral("Mmenu"));
-    setFont(baseFont());
+    setFont(ui::baseFont());
     setFixedSize(213, 234);
 
-    BitBtn1 =
-        makeButton(this, QStringLiteral("BitBtn1"), QStringLiteral("納品書"), {27, 15, 160, 30});
-    BitBtn2 =
-        makeButton(this, QStringLiteral("BitBtn2"), QStringLiteral("閉じる"), {27, 180, 160, 30});
-    BitBtn3 =
-        makeButton(this, QStringLiteral("BitBtn3"), QStringLiteral("伝票一覧"), {27, 53, 160, 30});
-    BitBtn4 = makeButton(this, QStringLiteral("BitBtn4"), QStringLiteral("お客様名簿"),
-                         {27, 91, 160, 30});
+    BitBtn1 = ui::makeButton(this, QStringLiteral("BitBtn1"), QStringLiteral("納品書"),
+                             {27, 15, 160, 30});
+    BitBtn2 = ui::makeButton(this, QStringLiteral("BitBtn2"), QStringLiteral("閉じる"),
+                             {27, 180, 160, 30});
+    BitBtn3 = ui::makeButton(this, QStringLiteral("BitBtn3"), QStringLiteral("伝票一覧"),
+                             {27, 53, 160, 30});
+    BitBtn4 = ui::makeButton(this, QStringLiteral("BitBtn4"), QStringLiteral("お客様名簿"),
+                             {27, 91, 160, 30});
     BitBtn5 =
-        makeButton(this, QStringLiteral("BitBtn5"), QStringLiteral("設定"), {27, 130, 160, 30});
-    BitBtn2->setIcon(doorIcon());
+        ui::makeButton(this, QStringLiteral("BitBtn5"), QStringLiteral("設定"), {27, 130, 160, 30});
+    BitBtn2->setIcon(ui::doorIcon());
     BitBtn2->setIconSize(QSize(18, 18));
     setTabOrder(BitBtn1, BitBtn2);
     setTabOrder(BitBtn2, BitBtn3);
     setTabOrder(BitBtn3, BitBtn4);
     setTabOrder(BitBtn4, BitBtn5);
 
-    connect(BitBtn1, &QPushButton::clicked, this, &TMmenu::BitBtn1Click);
-    connect(BitBtn2, &QPushButton::clicked, this, &TMmenu::BitBtn2Click);
-    connect(BitBtn3, &QPushButton::clicked, this, &TMmenu::BitBtn3Click);
-    connect(BitBtn4, &QPushButton::clicked, this, &TMmenu::BitBtn4Click);
-    connect(BitBtn5, &QPushButton::clicked, this, &TMmenu::BitBtn5Click);
+    connect(BitBtn1, &QPushButton::clicked, this, ui::handler(this, &TMmenu::BitBtn1Click));
+    connect(BitBtn2, &QPushButton::clicked, this, ui::handler(this, &TMmenu::BitBtn2Click));
+    connect(BitBtn3, &QPushButton::clicked, this, ui::handler(this, &TMmenu::BitBtn3Click));
+    connect(BitBtn4, &QPushButton::clicked, this, ui::handler(this, &TMmenu::BitBtn4Click));
+    connect(BitBtn5, &QPushButton::clicked, this, ui::handler(this, &TMmenu::BitBtn5Click));
 }
 
 void TMmenu::keyPressEvent(QKeyEvent *event)
@@ -62,7 +63,7 @@ bool TMmenu::event(QEvent *event)
     // Activation runs once: modal windows hand the focus back without a new activation.
     if (event->type() == QEvent::WindowActivate && !m_activated) {
         m_activated = true;
-        FormActivate();
+        ui::guarded([this] { FormActivate(); });
     }
     return QWidget::event(event);
 }

@@ -1,10 +1,10 @@
-#include "startup.h"
+#include <shell/startup.h>
 
-#include "dmib.h"
-#include "fonts.h"
-#include "mmenu.h"
-#include "schema.h"
-#include "zdapplication.h"
+#include <report/fonts.h>
+#include <shell/mmenu.h>
+#include <store/dmib.h>
+#include <store/schema.h>
+#include <ui/zdapplication.h>
 
 #include <QCommandLineParser>
 #include <QFileInfo>
@@ -142,7 +142,7 @@ int runApplication(int &argc, char **argv)
                                                      : opts.database);
     }
 
-    ZdApplication app(argc, argv);
+    ui::ZdApplication app(argc, argv);
     setIdentity();
     installTranslations(app);
     report::installFontSubstitutions();
@@ -158,7 +158,7 @@ int runApplication(int &argc, char **argv)
     menu.show();
     menu.activateWindow();
     if (!problem.isEmpty())
-        ZdApplication::reportError(problem);
+        ui::ZdApplication::reportError(problem);
     const int rc = app.exec();
     Mmenu = nullptr;
     store::DMIB = nullptr;

@@ -1,8 +1,9 @@
-#include "utility.h"
+#include <shell/utility.h>
 
-#include "dmib.h"
-#include "imemode.h"
-#include "zdapplication.h"
+#include <store/dmib.h>
+#include <ui/handler.h>
+#include <ui/imemode.h>
+#include <ui/zdapplication.h>
 
 #include <QEvent>
 #include <QFileDialog>
@@ -27,7 +28,7 @@ TUtility::TUtility(QWidget *owner)
 {
     setObjectName(QStringLiteral("Utility"));
     setWindowTitle(QStringLiteral("Utility"));
-    setFont(baseFont());
+    setFont(ui::baseFont());
     setFixedSize(413, 389);
 
     auto group = [this](const QString &name, const QString &caption, const QRect &r) {
@@ -37,40 +38,40 @@ TUtility::TUtility(QWidget *owner)
         return g;
     };
     GroupBox1 = group(QStringLiteral("GroupBox1"), QStringLiteral("自店情報"), {25, 15, 351, 182});
-    LabeledEdit1 = new LabeledEdit(GroupBox1, QStringLiteral("LabeledEdit1"),
-                                   QStringLiteral("店名"), {60, 30, 280, 21});
-    LabeledEdit2 = new LabeledEdit(GroupBox1, QStringLiteral("LabeledEdit2"), QStringLiteral("〒"),
-                                   {60, 57, 280, 21});
-    LabeledEdit3 = new LabeledEdit(GroupBox1, QStringLiteral("LabeledEdit3"),
-                                   QStringLiteral("住所"), {60, 84, 280, 21});
-    LabeledEdit4 = new LabeledEdit(GroupBox1, QStringLiteral("LabeledEdit4"),
-                                   QStringLiteral("電話番号"), {60, 111, 280, 21});
-    LabeledEdit5 = new LabeledEdit(GroupBox1, QStringLiteral("LabeledEdit5"), QStringLiteral("FAX"),
-                                   {60, 138, 280, 21});
+    LabeledEdit1 = new ui::LabeledEdit(GroupBox1, QStringLiteral("LabeledEdit1"),
+                                       QStringLiteral("店名"), {60, 30, 280, 21});
+    LabeledEdit2 = new ui::LabeledEdit(GroupBox1, QStringLiteral("LabeledEdit2"),
+                                       QStringLiteral("〒"), {60, 57, 280, 21});
+    LabeledEdit3 = new ui::LabeledEdit(GroupBox1, QStringLiteral("LabeledEdit3"),
+                                       QStringLiteral("住所"), {60, 84, 280, 21});
+    LabeledEdit4 = new ui::LabeledEdit(GroupBox1, QStringLiteral("LabeledEdit4"),
+                                       QStringLiteral("電話番号"), {60, 111, 280, 21});
+    LabeledEdit5 = new ui::LabeledEdit(GroupBox1, QStringLiteral("LabeledEdit5"),
+                                       QStringLiteral("FAX"), {60, 138, 280, 21});
     GroupBox2 = group(QStringLiteral("GroupBox2"), QStringLiteral("税率"), {25, 201, 351, 51});
-    LabeledEdit6 = new LabeledEdit(GroupBox2, QStringLiteral("LabeledEdit6"),
-                                   QStringLiteral("消費税%"), {60, 19, 31, 21});
+    LabeledEdit6 = new ui::LabeledEdit(GroupBox2, QStringLiteral("LabeledEdit6"),
+                                       QStringLiteral("消費税%"), {60, 19, 31, 21});
     LabeledEdit6->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     GroupBox3 = group(QStringLiteral("GroupBox3"), QStringLiteral("郵便番号辞書の保存先"),
                       {25, 257, 351, 51});
-    LabeledEdit7 = new LabeledEdit(GroupBox3, QStringLiteral("LabeledEdit7"),
-                                   QStringLiteral("保存先"), {60, 19, 232, 21});
-    BitBtn1 =
-        makeButton(GroupBox3, QStringLiteral("BitBtn1"), QStringLiteral("参照"), {296, 18, 44, 22});
-    BitBtn2 =
-        makeButton(this, QStringLiteral("BitBtn2"), QStringLiteral("閉じる"), {276, 330, 100, 30});
-    BitBtn2->setIcon(doorIcon());
+    LabeledEdit7 = new ui::LabeledEdit(GroupBox3, QStringLiteral("LabeledEdit7"),
+                                       QStringLiteral("保存先"), {60, 19, 232, 21});
+    BitBtn1 = ui::makeButton(GroupBox3, QStringLiteral("BitBtn1"), QStringLiteral("参照"),
+                             {296, 18, 44, 22});
+    BitBtn2 = ui::makeButton(this, QStringLiteral("BitBtn2"), QStringLiteral("閉じる"),
+                             {276, 330, 100, 30});
+    BitBtn2->setIcon(ui::doorIcon());
     BitBtn2->setIconSize(QSize(18, 18));
-    BitBtn3 =
-        makeButton(this, QStringLiteral("BitBtn3"), QStringLiteral("設定保存"), {25, 330, 100, 30});
+    BitBtn3 = ui::makeButton(this, QStringLiteral("BitBtn3"), QStringLiteral("設定保存"),
+                             {25, 330, 100, 30});
 
-    applyImeMode(LabeledEdit1, ImeMode::Hiragana);
-    applyImeMode(LabeledEdit2, ImeMode::Off);
-    applyImeMode(LabeledEdit3, ImeMode::Hiragana);
-    applyImeMode(LabeledEdit4, ImeMode::Off);
-    applyImeMode(LabeledEdit5, ImeMode::Off);
-    applyImeMode(LabeledEdit6, ImeMode::Off);
-    applyImeMode(LabeledEdit7, ImeMode::Off);
+    ui::applyImeMode(LabeledEdit1, ui::ImeMode::Hiragana);
+    ui::applyImeMode(LabeledEdit2, ui::ImeMode::Off);
+    ui::applyImeMode(LabeledEdit3, ui::ImeMode::Hiragana);
+    ui::applyImeMode(LabeledEdit4, ui::ImeMode::Off);
+    ui::applyImeMode(LabeledEdit5, ui::ImeMode::Off);
+    ui::applyImeMode(LabeledEdit6, ui::ImeMode::Off);
+    ui::applyImeMode(LabeledEdit7, ui::ImeMode::Off);
 
     const QList<QWidget *> order = {LabeledEdit1, LabeledEdit2, LabeledEdit3, LabeledEdit4,
                                     LabeledEdit5, LabeledEdit6, LabeledEdit7, BitBtn1,
@@ -78,13 +79,13 @@ TUtility::TUtility(QWidget *owner)
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
 
-    connect(BitBtn1, &QPushButton::clicked, this, &TUtility::BitBtn1Click);
+    connect(BitBtn1, &QPushButton::clicked, this, ui::handler(this, &TUtility::BitBtn1Click));
     // 閉じる is the cancel button: it and Esc close without saving.
     connect(BitBtn2, &QPushButton::clicked, this, &QDialog::reject);
-    connect(BitBtn3, &QPushButton::clicked, this, &TUtility::BitBtn3Click);
+    connect(BitBtn3, &QPushButton::clicked, this, ui::handler(this, &TUtility::BitBtn3Click));
 }
 
-QList<LabeledEdit *> TUtility::boxes() const
+QList<ui::LabeledEdit *> TUtility::boxes() const
 {
     return {LabeledEdit1, LabeledEdit2, LabeledEdit3, LabeledEdit4,
             LabeledEdit5, LabeledEdit6, LabeledEdit7};
@@ -94,14 +95,14 @@ bool TUtility::event(QEvent *event)
 {
     if (event->type() == QEvent::WindowActivate && !m_activated) {
         m_activated = true;
-        FormActivate();
+        ui::guarded([this] { FormActivate(); });
     }
     return QDialog::event(event);
 }
 
 void TUtility::FormActivate()
 {
-    const QList<LabeledEdit *> edits = boxes();
+    const QList<ui::LabeledEdit *> edits = boxes();
     for (qsizetype i = 0; i < edits.size(); ++i)
         edits[i]->setText(store::DMIB->ReReg(settingNames()[i]));
 }
@@ -120,15 +121,15 @@ void TUtility::BitBtn3Click()
 {
     // Stop at the first value that cannot be written; what was written before stays.
     bool saved = true;
-    const QList<LabeledEdit *> edits = boxes();
+    const QList<ui::LabeledEdit *> edits = boxes();
     try {
         for (qsizetype i = 0; i < edits.size() && saved; ++i)
             saved = store::DMIB->WrRed(settingNames()[i], edits[i]->text());
     } catch (const std::exception &) {
         saved = false;
     }
-    showMessage(this, saved ? QStringLiteral("設定を保存しました")
-                            : QStringLiteral("設定の保存に失敗しました！"));
+    ui::showMessage(this, saved ? QStringLiteral("設定を保存しました")
+                                : QStringLiteral("設定の保存に失敗しました！"));
 }
 
 } // namespace shell

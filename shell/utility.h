@@ -1,6 +1,6 @@
 #pragma once
 
-#include "widgets.h"
+#include <ui/widgets.h>
 
 #include <QDialog>
 #include <QGroupBox>
@@ -15,18 +15,18 @@ public:
     explicit TUtility(QWidget *owner = nullptr);
 
     QGroupBox *GroupBox1;
-    LabeledEdit *LabeledEdit1; // 店名
-    LabeledEdit *LabeledEdit2; // 〒
-    LabeledEdit *LabeledEdit3; // 住所
-    LabeledEdit *LabeledEdit4; // 電話番号
-    LabeledEdit *LabeledEdit5; // FAX
+    ui::LabeledEdit *LabeledEdit1; // 店名
+    ui::LabeledEdit *LabeledEdit2; // 〒
+    ui::LabeledEdit *LabeledEdit3; // 住所
+    ui::LabeledEdit *LabeledEdit4; // 電話番号
+    ui::LabeledEdit *LabeledEdit5; // FAX
     QGroupBox *GroupBox2;
-    LabeledEdit *LabeledEdit6; // 消費税%
+    ui::LabeledEdit *LabeledEdit6; // 消費税%
     QGroupBox *GroupBox3;
-    LabeledEdit *LabeledEdit7; // 保存先
-    QPushButton *BitBtn1;      // 参照
-    QPushButton *BitBtn2;      // 閉じる
-    QPushButton *BitBtn3;      // 設定保存
+    ui::LabeledEdit *LabeledEdit7; // 保存先
+    QPushButton *BitBtn1;          // 参照
+    QPushButton *BitBtn2;          // 閉じる
+    QPushButton *BitBtn3;          // 設定保存
 
     void FormActivate();
     void BitBtn1Click();
@@ -39,7 +39,7 @@ protected:
     bool event(QEvent *event) override;
 
 private:
-    QList<LabeledEdit *> boxes() const;
+    QList<ui::LabeledEdit *> boxes() const;
     bool m_activated = false;
 };
 

@@ -1,6 +1,6 @@
-#include "calc.h"
+#include <slips/calc.h>
 
-#include "query.h"
+#include <store/query.h>
 
 #include <QStringList>
 

@@ -1,15 +1,16 @@
-#include "denpyo.h"
+#include <slips/denpyo.h>
 
-#include "denpyosql.h"
-#include "glyphs.h"
-#include "imemode.h"
-#include "maskedit.h"
-#include "slipgrid.h"
+#include <slips/denpyosql.h>
+#include <slips/slipgrid.h>
+#include <ui/glyphs.h>
+#include <ui/imemode.h>
+#include <ui/maskedit.h>
 
-#include "dmib.h"
-#include "query.h"
-#include "widgets.h"
-#include "zdapplication.h"
+#include <store/dmib.h>
+#include <store/query.h>
+#include <ui/handler.h>
+#include <ui/widgets.h>
+#include <ui/zdapplication.h>
 
 #include <QComboBox>
 #include <QDate>
@@ -27,9 +28,11 @@
 
 namespace slips {
 
-using shell::applyImeMode;
-using shell::imeHints;
-using shell::ImeMode;
+using ui::applyImeMode;
+using ui::Glyph;
+using ui::glyphIcon;
+using ui::imeHints;
+using ui::ImeMode;
 
 TDenpyo *Denpyo = nullptr;
 
@@ -75,7 +78,7 @@ QLabel *TDenpyo::addLabel(const QString &name, const QString &caption, int left,
 {
     auto *label = new QLabel(caption, this);
     label->setObjectName(name);
-    label->setFont(shell::fontFor(QStringLiteral("Tahoma"), points));
+    label->setFont(ui::fontFor(QStringLiteral("Tahoma"), points));
     QPalette pal = label->palette();
     pal.setColor(QPalette::WindowText, navy ? kNavy : QColor(Qt::black));
     label->setPalette(pal);
@@ -87,7 +90,7 @@ QLabel *TDenpyo::addLabel(const QString &name, const QString &caption, int left,
 void TDenpyo::buildControls()
 {
     setFixedSize(908, 517);
-    setFont(shell::fontFor(QStringLiteral("Tahoma"), 8));
+    setFont(ui::fontFor(QStringLiteral("Tahoma"), 8));
     QPalette pal = palette();
     pal.setColor(QPalette::Window, Qt::white);
     setPalette(pal);
@@ -118,7 +121,7 @@ void TDenpyo::buildControls()
         e->setObjectName(name);
         e->setGeometry(left, top, width, height);
         if (points != 8)
-            e->setFont(shell::fontFor(QStringLiteral("Tahoma"), points));
+            e->setFont(ui::fontFor(QStringLiteral("Tahoma"), points));
         applyImeMode(e, ime);
         return e;
     };
@@ -126,7 +129,7 @@ void TDenpyo::buildControls()
     YMD = new MaskEdit(QStringLiteral("0000/00/99"), this);
     YMD->setObjectName(QStringLiteral("YMD"));
     YMD->setGeometry(144, 61, 116, 27);
-    YMD->setFont(shell::fontFor(QStringLiteral("ＭＳ ゴシック"), 12));
+    YMD->setFont(ui::fontFor(QStringLiteral("ＭＳ ゴシック"), 12));
     YMD->setMaxLength(10);
     applyImeMode(YMD, ImeMode::Off);
     connect(YMD, &MaskEdit::entered, this, &TDenpyo::YMDEnter);
@@ -146,7 +149,7 @@ void TDenpyo::buildControls()
     StringGrid1 = new SlipGrid(this);
     StringGrid1->setObjectName(QStringLiteral("StringGrid1"));
     StringGrid1->setGeometry(40, 231, 731, 215);
-    StringGrid1->setFont(shell::fontFor(QStringLiteral("Tahoma"), 12));
+    StringGrid1->setFont(ui::fontFor(QStringLiteral("Tahoma"), 12));
     connect(StringGrid1, &SlipGrid::cellTextChanged, this,
             [this](int column, int row) { cellChanged(row, column); });
     connect(StringGrid1, &QTableWidget::currentCellChanged, this,
@@ -169,7 +172,7 @@ void TDenpyo::buildControls()
     // most buttons are reached by the mouse only.
     auto button = [](QWidget *parent, const QString &name, const QString &caption, int left,
                      int top, int width, int height, bool tabStop) {
-        QPushButton *b = shell::makeButton(parent, name, caption, {left, top, width, height});
+        QPushButton *b = ui::makeButton(parent, name, caption, {left, top, width, height});
         b->setFocusPolicy(tabStop ? Qt::StrongFocus : Qt::ClickFocus);
         return b;
     };
@@ -194,9 +197,9 @@ void TDenpyo::buildControls()
     BitBtn6->setIconSize(QSize(18, 18));
     BitBtn12 =
         button(Panel1, QStringLiteral("BitBtn12"), QStringLiteral("クリア"), 40, 6, 100, 30, false);
-    connect(BitBtn3, &QPushButton::clicked, this, &TDenpyo::BitBtn3Click);
+    connect(BitBtn3, &QPushButton::clicked, this, ui::handler(this, &TDenpyo::BitBtn3Click));
     connect(BitBtn6, &QPushButton::clicked, this, &TDenpyo::reject);
-    connect(BitBtn12, &QPushButton::clicked, this, &TDenpyo::BitBtn12Click);
+    connect(BitBtn12, &QPushButton::clicked, this, ui::handler(this, &TDenpyo::BitBtn12Click));
 
     BitBtn7 = button(this, QStringLiteral("BitBtn7"), QStringLiteral("名簿から検索"), 214, 102, 109,
                      20, false);
@@ -240,7 +243,7 @@ void TDenpyo::buildControls()
     ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
     ComboBox1->setEditable(true);
     ComboBox1->setGeometry(40, 61, 100, 27);
-    ComboBox1->setFont(shell::fontFor(QStringLiteral("Tahoma"), 12));
+    ComboBox1->setFont(ui::fontFor(QStringLiteral("Tahoma"), 12));
     ComboBox1->addItems({QStringLiteral("御 納 品 書"), QStringLiteral("御 請 求 書"),
                          QStringLiteral("御 受 領 書"), QStringLiteral("納 品 書（控）")});
     ComboBox1->setCurrentIndex(0);
@@ -413,7 +416,7 @@ void TDenpyo::reportOnce(const QString &message)
             if (!self)
                 return;
             self->m_pendingReport = false;
-            shell::ZdApplication::reportError(message);
+            ui::ZdApplication::reportError(message);
         },
         Qt::QueuedConnection);
 }
@@ -545,7 +548,7 @@ void TDenpyo::reject()
 
 void TDenpyo::showMessage(const QString &text)
 {
-    shell::showMessage(this, text);
+    ui::showMessage(this, text);
 }
 
 bool TDenpyo::askYesNo(const QString &text)
@@ -556,7 +559,7 @@ bool TDenpyo::askYesNo(const QString &text)
     QPushButton *no = box.addButton(QStringLiteral("いいえ"), QMessageBox::NoRole);
     box.setDefaultButton(no);
     box.setEscapeButton(no);
-    shell::keepReadableWidth(box);
+    ui::keepReadableWidth(box);
     box.exec();
     return box.clickedButton() == yes;
 }

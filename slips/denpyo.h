@@ -1,6 +1,6 @@
 #pragma once
 
-#include "calc.h"
+#include <slips/calc.h>
 
 #include <QDialog>
 #include <QStringList>
@@ -19,9 +19,13 @@ namespace store {
 class Query;
 }
 
+namespace ui {
+class MaskEdit;
+}
+
 namespace slips {
 
-class MaskEdit;
+using ui::MaskEdit;
 class SlipGrid;
 
 /// The slip entry form: one sales slip as the text of its controls. Opened empty from the

@@ -1,4 +1,4 @@
-#include "denpyosql.h"
+#include <slips/denpyosql.h>
 
 namespace slips {
 

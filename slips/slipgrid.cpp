@@ -1,7 +1,7 @@
-#include "slipgrid.h"
+#include <slips/slipgrid.h>
 
-#include "calc.h"
-#include "imemode.h"
+#include <slips/calc.h>
+#include <ui/imemode.h>
 
 #include <QGuiApplication>
 #include <QHeaderView>
@@ -13,9 +13,9 @@
 
 namespace slips {
 
-using shell::applyImeMode;
-using shell::imeHints;
-using shell::ImeMode;
+using ui::applyImeMode;
+using ui::imeHints;
+using ui::ImeMode;
 
 namespace {
 

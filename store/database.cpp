@@ -1,7 +1,7 @@
-#include "database.h"
+#include <store/database.h>
 
-#include "databaseimpl.h"
-#include "query.h"
+#include <store/databaseimpl.h>
+#include <store/query.h>
 
 #include <ibase.h>
 

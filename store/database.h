@@ -1,6 +1,6 @@
 #pragma once
 
-#include "dberror.h"
+#include <store/dberror.h>
 
 #include <QString>
 #include <memory>

@@ -2,7 +2,7 @@
 
 // Internal: the Firebird handles a Database owns.
 
-#include "fbapi.h"
+#include <store/fbapi.h>
 
 namespace store {
 

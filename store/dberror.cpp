@@ -1,4 +1,4 @@
-#include "dberror.h"
+#include <store/dberror.h>
 
 namespace store {
 

@@ -1,4 +1,4 @@
-#include "dmib.h"
+#include <store/dmib.h>
 
 #include <QCoreApplication>
 #include <QDir>

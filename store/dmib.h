@@ -1,8 +1,8 @@
 #pragma once
 
-#include "database.h"
-#include "query.h"
-#include "settingsstore.h"
+#include <store/database.h>
+#include <store/query.h>
+#include <store/settingsstore.h>
 
 #include <QList>
 #include <QString>

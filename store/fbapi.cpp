@@ -1,4 +1,4 @@
-#include "fbapi.h"
+#include <store/fbapi.h>
 
 #include <firebird/Interface.h>
 #include <ibase.h>

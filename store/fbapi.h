@@ -2,7 +2,7 @@
 
 // Internal: the Firebird client interfaces and the helpers the store uses around them.
 
-#include "dberror.h"
+#include <store/dberror.h>
 
 #include <firebird/Interface.h>
 

@@ -1,8 +1,8 @@
-#include "query.h"
+#include <store/query.h>
 
-#include "database.h"
-#include "databaseimpl.h"
-#include "fbapi.h"
+#include <store/database.h>
+#include <store/databaseimpl.h>
+#include <store/fbapi.h>
 
 #include <ibase.h>
 

@@ -1,6 +1,6 @@
-#include "schema.h"
+#include <store/schema.h>
 
-#include "query.h"
+#include <store/query.h>
 
 #include <QStringList>
 

@@ -1,6 +1,6 @@
-#include "settingsstore.h"
+#include <store/settingsstore.h>
 
-#include "dberror.h"
+#include <store/dberror.h>
 
 #include <QDir>
 #include <QFile>

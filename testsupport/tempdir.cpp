@@ -1,4 +1,4 @@
-#include "tempdir.h"
+#include <testsupport/tempdir.h>
 
 #include <QDir>
 

@@ -1,6 +1,6 @@
-#include "testmain.h"
+#include <testsupport/testmain.h>
 
-#include "zdapplication.h"
+#include <ui/zdapplication.h>
 
 #include <gtest/gtest.h>
 
@@ -20,8 +20,8 @@ QStringList &reportedErrors()
 int main(int argc, char **argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    shell::ZdApplication app(argc, argv);
-    shell::ZdApplication::setErrorHandler(
+    ui::ZdApplication app(argc, argv);
+    ui::ZdApplication::setErrorHandler(
         [](const QString &message) { testsupport::reportedErrors().append(message); });
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

@@ -1,10 +1,10 @@
 // Fuzz target: a recorded page (enhanced metafile) from a report file. Checking, enumerating
 // and playing it onto an image and into a recorder must never crash or hang.
 
-#include "emfcanvas.h"
-#include "emfpage.h"
 #include "fuzzsupport.h"
-#include "paintercanvas.h"
+#include <report/emfcanvas.h>
+#include <report/emfpage.h>
+#include <report/paintercanvas.h>
 
 #include <QByteArray>
 #include <QPainter>

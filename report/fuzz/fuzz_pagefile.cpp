@@ -2,7 +2,7 @@
 // with an error, but must never crash, hang or allocate without bound.
 
 #include "fuzzsupport.h"
-#include "pwpagelist.h"
+#include <report/pwpagelist.h>
 
 #include <QBuffer>
 #include <QByteArray>

@@ -3,9 +3,9 @@
 //
 //   make_seeds <corpus folder>   ->  <folder>/pwp/*.pwp and <folder>/emf/*.emf
 
-#include "../tests/emfsamplepage.h"
-#include "emfcanvas.h"
-#include "pwpagelist.h"
+#include <report/emfcanvas.h>
+#include <report/pwpagelist.h>
+#include <testsupport/reportsample.h>
 
 #include <QDir>
 #include <QFile>

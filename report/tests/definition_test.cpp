@@ -1,9 +1,9 @@
-#include "definition.h"
-#include "pwband.h"
-#include "pwlabel.h"
-#include "pwreport.h"
-#include "pwshape.h"
-#include "tempdir.h"
+#include <report/definition.h>
+#include <report/pwband.h>
+#include <report/pwlabel.h>
+#include <report/pwreport.h>
+#include <report/pwshape.h>
+#include <testsupport/tempdir.h>
 
 #include <QFile>
 #include <QJsonArray>

@@ -1,8 +1,8 @@
-#include "emfcanvas.h"
-#include "emfpage.h"
-#include "emfrecords.h"
-#include "emfsamplepage.h"
-#include "paintercanvas.h"
+#include <report/emfcanvas.h>
+#include <report/emfpage.h>
+#include <report/emfrecords.h>
+#include <report/paintercanvas.h>
+#include <testsupport/reportsample.h>
 
 #include <gtest/gtest.h>
 

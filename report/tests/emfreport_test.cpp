@@ -1,15 +1,15 @@
 // A report built from a definition file, recorded into pages, stored, saved, loaded and played
 // back: the whole road of a previewed report through recorded pages.
 
-#include "definition.h"
-#include "emfcanvas.h"
-#include "paintercanvas.h"
-#include "pwband.h"
-#include "pwlabel.h"
-#include "pwoutput.h"
-#include "pwpagelist.h"
-#include "pwreport.h"
-#include "tempdir.h"
+#include <report/definition.h>
+#include <report/emfcanvas.h>
+#include <report/paintercanvas.h>
+#include <report/pwband.h>
+#include <report/pwlabel.h>
+#include <report/pwoutput.h>
+#include <report/pwpagelist.h>
+#include <report/pwreport.h>
+#include <testsupport/tempdir.h>
 
 #include <gtest/gtest.h>
 

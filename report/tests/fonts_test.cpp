@@ -1,4 +1,4 @@
-#include "fonts.h"
+#include <report/fonts.h>
 
 #include <QFontInfo>
 #include <gtest/gtest.h>

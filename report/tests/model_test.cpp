@@ -1,9 +1,9 @@
-#include "paintercanvas.h"
-#include "pwband.h"
-#include "pwlabel.h"
-#include "pwoutput.h"
-#include "pwpage.h"
-#include "pwreport.h"
+#include <report/paintercanvas.h>
+#include <report/pwband.h>
+#include <report/pwlabel.h>
+#include <report/pwoutput.h>
+#include <report/pwpage.h>
+#include <report/pwreport.h>
 
 #include <QLocale>
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "paintercanvas.h"
+#include <report/paintercanvas.h>
 
 #include <QBuffer>
 #include <QPdfWriter>

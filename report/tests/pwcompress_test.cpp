@@ -1,6 +1,6 @@
-#include "pagestoreerror.h"
-#include "pwcompress.h"
-#include "pwstream.h"
+#include <report/pagestoreerror.h>
+#include <report/pwcompress.h>
+#include <report/pwstream.h>
 
 #include <gtest/gtest.h>
 

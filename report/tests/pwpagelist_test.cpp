@@ -1,8 +1,8 @@
-#include "emfcanvas.h"
-#include "emfsamplepage.h"
-#include "pagestoreerror.h"
-#include "pwpagelist.h"
-#include "tempdir.h"
+#include <report/emfcanvas.h>
+#include <report/pagestoreerror.h>
+#include <report/pwpagelist.h>
+#include <testsupport/reportsample.h>
+#include <testsupport/tempdir.h>
 
 #include <gtest/gtest.h>
 

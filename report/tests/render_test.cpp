@@ -1,10 +1,10 @@
-#include "definition.h"
-#include "paintercanvas.h"
-#include "pwband.h"
-#include "pwlabel.h"
-#include "pwoutput.h"
-#include "pwreport.h"
-#include "pwshape.h"
+#include <report/definition.h>
+#include <report/paintercanvas.h>
+#include <report/pwband.h>
+#include <report/pwlabel.h>
+#include <report/pwoutput.h>
+#include <report/pwreport.h>
+#include <report/pwshape.h>
 
 #include <QBuffer>
 #include <QDir>

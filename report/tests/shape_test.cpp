@@ -1,8 +1,8 @@
-#include "paintercanvas.h"
-#include "pwband.h"
-#include "pwoutput.h"
-#include "pwreport.h"
-#include "pwshape.h"
+#include <report/paintercanvas.h>
+#include <report/pwband.h>
+#include <report/pwoutput.h>
+#include <report/pwreport.h>
+#include <report/pwshape.h>
 
 #include <gtest/gtest.h>
 

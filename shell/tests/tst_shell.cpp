@@ -1,10 +1,10 @@
-#include "dmib.h"
-#include "imemode.h"
-#include "mmenu.h"
-#include "startup.h"
-#include "tempdir.h"
-#include "utility.h"
-#include "zdapplication.h"
+#include <shell/mmenu.h>
+#include <shell/startup.h>
+#include <shell/utility.h>
+#include <store/dmib.h>
+#include <testsupport/tempdir.h>
+#include <ui/imemode.h>
+#include <ui/zdapplication.h>
 
 #include <QApplication>
 #include <QDir>
@@ -17,6 +17,7 @@
 #include <gtest/gtest.h>
 
 using namespace shell;
+using namespace ui;
 using testsupport::TempDir;
 
 namespace {

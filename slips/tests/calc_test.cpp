@@ -1,4 +1,4 @@
-#include "calc.h"
+#include <slips/calc.h>
 
 #include <gtest/gtest.h>
 

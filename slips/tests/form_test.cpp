@@ -1,9 +1,9 @@
 #include "slipfixture.h"
 
-#include "imemode.h"
-#include "maskedit.h"
-#include "slipgrid.h"
-#include "testmain.h"
+#include <slips/slipgrid.h>
+#include <testsupport/testmain.h>
+#include <ui/imemode.h>
+#include <ui/maskedit.h>
 
 #include <QApplication>
 #include <QComboBox>
@@ -239,7 +239,7 @@ TEST_F(FormTest, ShiftClickSelectsARangeOfCells)
 TEST_F(FormTest, InputMethodFollowsTheBoxAndTheGridColumn)
 {
     auto form = openForm();
-    const Qt::InputMethodHints off = shell::imeHints(shell::ImeMode::Off);
+    const Qt::InputMethodHints off = ui::imeHints(ui::ImeMode::Off);
     for (QWidget *w : {static_cast<QWidget *>(form->YMD), static_cast<QWidget *>(form->TEL),
                        static_cast<QWidget *>(form->ZIP), static_cast<QWidget *>(form->GOKEI),
                        static_cast<QWidget *>(form->TXRITU), static_cast<QWidget *>(form->TAX),
@@ -442,10 +442,10 @@ TEST_F(FormTest, BadRateIsReportedOncePerChange)
 TEST_F(FormTest, MaskedBoxesHoldTheFocusWhenARequiredDigitIsMissing)
 {
     auto form = openForm();
-    const QString message = slips::MaskEdit::invalidInputMessage();
+    const QString message = ui::MaskEdit::invalidInputMessage();
     struct Case
     {
-        slips::MaskEdit *box;
+        ui::MaskEdit *box;
         int at; // where typing starts in the emptied box
         const char *typed;
         bool accepted;

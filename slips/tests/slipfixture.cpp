@@ -1,10 +1,10 @@
 #include "slipfixture.h"
 
-#include "maskedit.h"
-#include "query.h"
-#include "schema.h"
-#include "slipgrid.h"
-#include "testmain.h"
+#include <slips/slipgrid.h>
+#include <store/query.h>
+#include <store/schema.h>
+#include <testsupport/testmain.h>
+#include <ui/maskedit.h>
 
 #include <QApplication>
 #include <QInputMethodEvent>

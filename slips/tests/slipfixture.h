@@ -1,8 +1,8 @@
 #pragma once
 
-#include "denpyo.h"
-#include "dmib.h"
-#include "tempdir.h"
+#include <slips/denpyo.h>
+#include <store/dmib.h>
+#include <testsupport/tempdir.h>
 
 #include <gtest/gtest.h>
 

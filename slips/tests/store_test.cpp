@@ -1,8 +1,8 @@
 #include "slipfixture.h"
 
-#include "denpyosql.h"
-#include "maskedit.h"
-#include "slipgrid.h"
+#include <slips/denpyosql.h>
+#include <slips/slipgrid.h>
+#include <ui/maskedit.h>
 
 #include <QDate>
 #include <QLineEdit>

@@ -1,6 +1,6 @@
 #include "dbfixture.h"
 
-#include "schema.h"
+#include <store/schema.h>
 
 #include <QUuid>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "database.h"
-#include "tempdir.h"
+#include <store/database.h>
+#include <testsupport/tempdir.h>
 
 #include <gtest/gtest.h>
 

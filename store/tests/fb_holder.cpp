@@ -1,5 +1,5 @@
 // Attaches to a database and keeps it open until its standard input closes.
-#include "database.h"
+#include <store/database.h>
 
 #include <cstdio>
 #include <iostream>

@@ -1,6 +1,6 @@
 #include "dbfixture.h"
-#include "query.h"
-#include "schema.h"
+#include <store/query.h>
+#include <store/schema.h>
 
 #include <QFile>
 #include <QFileInfo>

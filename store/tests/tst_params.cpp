@@ -1,4 +1,4 @@
-#include "query.h"
+#include <store/query.h>
 
 #include <gtest/gtest.h>
 #include <ostream>

@@ -1,5 +1,5 @@
 #include "dbfixture.h"
-#include "query.h"
+#include <store/query.h>
 
 #include <gtest/gtest.h>
 

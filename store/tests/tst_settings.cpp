@@ -1,6 +1,6 @@
-#include "dberror.h"
-#include "settingsstore.h"
-#include "tempdir.h"
+#include <store/dberror.h>
+#include <store/settingsstore.h>
+#include <testsupport/tempdir.h>
 
 #include <QFile>
 #include <QSettings>

@@ -1,12 +1,12 @@
-#include "maskedit.h"
+#include <ui/maskedit.h>
 
-#include "zdapplication.h"
+#include <ui/zdapplication.h>
 
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QPointer>
 
-namespace slips {
+namespace ui {
 
 namespace {
 constexpr QChar kBlank = u'_';
@@ -74,7 +74,7 @@ void MaskEdit::rejectExit()
                 self->hasAcceptableInput())
                 return;
             self->setFocus(Qt::OtherFocusReason);
-            shell::ZdApplication::reportError(invalidInputMessage());
+            ZdApplication::reportError(invalidInputMessage());
         },
         Qt::QueuedConnection);
 }
@@ -89,4 +89,4 @@ void MaskEdit::keyPressEvent(QKeyEvent *event)
     QLineEdit::keyPressEvent(event);
 }
 
-} // namespace slips
+} // namespace ui

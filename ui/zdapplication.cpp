@@ -1,10 +1,10 @@
-#include "zdapplication.h"
+#include <ui/zdapplication.h>
 
 #include <QGridLayout>
 #include <QMessageBox>
 #include <exception>
 
-namespace shell {
+namespace ui {
 
 namespace {
 ZdApplication::ErrorHandler &errorHandler()
@@ -18,6 +18,11 @@ ZdApplication::MessageHandler &messageHandler()
     return handler;
 }
 } // namespace
+
+QString unknownErrorText()
+{
+    return QStringLiteral("不明なエラーが発生しました");
+}
 
 void keepReadableWidth(QMessageBox &box)
 {
@@ -76,7 +81,7 @@ bool ZdApplication::notify(QObject *receiver, QEvent *event)
     } catch (const std::exception &e) {
         reportError(QString::fromUtf8(e.what()));
     } catch (...) {
-        reportError(QStringLiteral("不明なエラーが発生しました"));
+        reportError(unknownErrorText());
     }
     return false;
 }
@@ -94,4 +99,4 @@ void ZdApplication::reportError(const QString &message)
         showStandardError(message);
 }
 
-} // namespace shell
+} // namespace ui

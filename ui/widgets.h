@@ -8,7 +8,7 @@
 
 class QLabel;
 
-namespace shell {
+namespace ui {
 
 /// The windows' base font: Tahoma, 8 point (11 pixels at 96 dpi).
 QFont baseFont();
@@ -38,4 +38,4 @@ private:
 /// The small open-door picture of the closing buttons (normal and greyed).
 QIcon doorIcon();
 
-} // namespace shell
+} // namespace ui

@@ -3,7 +3,7 @@
 // A slip-like page drawn through any Canvas: shared by the tests, the benchmark and the fuzz
 // seed generator so that all of them work on the kind of page the program records.
 
-#include "canvas.h"
+#include <report/canvas.h>
 
 #include <QString>
 

@@ -6,7 +6,7 @@
 
 class QMessageBox;
 
-namespace shell {
+namespace ui {
 
 /// The text the standard error box shows for an error message: the text itself, with "."
 /// appended when its last character comes after "." in code order.
@@ -36,6 +36,9 @@ public:
     static void setMessageHandler(MessageHandler handler);
 };
 
+/// The text shown for an error that carries no text of its own.
+QString unknownErrorText();
+
 /// Widens a message box so that a short sentence still shows the whole caption.
 void keepReadableWidth(QMessageBox &box);
 
@@ -43,4 +46,4 @@ void keepReadableWidth(QMessageBox &box);
 /// "設定の保存に失敗しました！").
 void showMessage(QWidget *parent, const QString &message);
 
-} // namespace shell
+} // namespace ui

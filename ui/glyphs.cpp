@@ -1,10 +1,10 @@
-#include "glyphs.h"
+#include <ui/glyphs.h>
 
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
 
-namespace slips {
+namespace ui {
 
 namespace {
 
@@ -79,4 +79,4 @@ QIcon glyphIcon(Glyph glyph)
     return QIcon(pixmap); // the disabled state is derived by the style
 }
 
-} // namespace slips
+} // namespace ui

@@ -1,10 +1,10 @@
-#include "widgets.h"
+#include <ui/widgets.h>
 
 #include <QIcon>
 #include <QLabel>
 #include <QPainter>
 
-namespace shell {
+namespace ui {
 
 QFont fontFor(const QString &face, int points)
 {
@@ -81,4 +81,4 @@ QIcon doorIcon()
     return icon;
 }
 
-} // namespace shell
+} // namespace ui

@@ -2,7 +2,7 @@
 
 #include <QWidget>
 
-namespace shell {
+namespace ui {
 
 /// The input-method mode a box opens in: Japanese (hiragana), half-width katakana for kana
 /// readings, or off for numbers and dates. Qt has no mode switch of its own; the hints tell
@@ -18,4 +18,4 @@ void applyImeMode(QWidget *widget, ImeMode mode);
 /// The mode last set on a widget (Hiragana when none was set).
 ImeMode imeModeOf(const QWidget *widget);
 
-} // namespace shell
+} // namespace ui

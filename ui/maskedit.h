@@ -2,7 +2,7 @@
 
 #include <QLineEdit>
 
-namespace slips {
+namespace ui {
 
 /// A line edit with an input mask whose text keeps its fixed width: unfilled positions read
 /// as blanks ("    /  /  ", "   -    "). When the user has changed it and leaves it with a
@@ -38,4 +38,4 @@ private:
     QString m_beforeChange;
 };
 
-} // namespace slips
+} // namespace ui

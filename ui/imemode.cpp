@@ -1,9 +1,9 @@
-#include "imemode.h"
+#include <ui/imemode.h>
 
 #include <QGuiApplication>
 #include <QInputMethod>
 
-namespace shell {
+namespace ui {
 
 Qt::InputMethodHints imeHints(ImeMode mode)
 {
@@ -32,4 +32,4 @@ ImeMode imeModeOf(const QWidget *widget)
     return v.isValid() ? static_cast<ImeMode>(v.toInt()) : ImeMode::Hiragana;
 }
 
-} // namespace shell
+} // namespace ui
