@@ -331,6 +331,18 @@ void Query::prepare()
     ITransaction *tra = m_db.impl().transaction.get();
     IAttachment *att = m_db.impl().attachment.get();
     const QByteArray text = q.parsed.text.toUtf8();
+    // A statement is kept only when it is complete and its parameters are the ones parsed:
+    // every later bind relies on that.
+    struct FreeUnlessKept
+    {
+        QueryImpl &q;
+        bool keep = false;
+        ~FreeUnlessKept()
+        {
+            if (!keep)
+                q.freeStatement();
+        }
+    } guard{q};
     fb::call([&](ThrowStatusWrapper *st) {
         q.statement.reset(att->prepare(st, tra, 0, text.constData(), SQL_DIALECT_V6,
                                        IStatement::PREPARE_PREFETCH_METADATA));
@@ -367,12 +379,15 @@ void Query::prepare()
     });
     if (q.inTypes.size() != static_cast<size_t>(q.parsed.names.size()))
         throw DbError(QStringLiteral("パラメータの数が一致しません"));
+    guard.keep = true;
 }
 
 // Builds the input message: every value as UTF8 text. Empty text for a column that is not
 // text goes as NULL, and dates are converted here from yyyy/mm/dd.
 static fb::Ref<IMessageMetadata> bindParams(QueryImpl &q, const std::vector<Param> &params)
 {
+    if (q.inTypes.size() != static_cast<size_t>(q.parsed.names.size()))
+        throw DbError(QStringLiteral("パラメータの数が一致しません"));
     std::vector<QByteArray> values;
     std::vector<bool> nulls;
     for (qsizetype i = 0; i < q.parsed.names.size(); ++i) {

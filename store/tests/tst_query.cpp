@@ -63,7 +63,7 @@ TEST_P(QueryTest, TextRoundTripsExactly)
     EXPECT_EQ(readTokui(ano, QStringLiteral("TKNAME")), name);
 }
 
-TEST_P(QueryTest, ValuesOfNonTextColumnsConvertAsSpecified)
+TEST_P(QueryTest, ValuesOfNonTextColumnsConvertOnTheWay)
 {
     struct Case
     {
@@ -199,6 +199,30 @@ TEST_P(QueryTest, ReadingUnknownNamesAndBadIntegersRaises)
         EXPECT_EQ(e.message(), QStringLiteral("''abc'' は整数ではありません"));
     }
     EXPECT_EQ(q.fieldByName(QStringLiteral("ano")).asInteger(), ano); // names ignore case
+}
+
+// A statement whose placeholders the parser cannot see ('?', or ':var' inside PSQL) must
+// fail every time, never bind past its parameter buffers on the second try.
+TEST_P(QueryTest, ParameterCountMismatchFailsEveryTime)
+{
+    const struct
+    {
+        const char *sql;
+    } cases[] = {
+        {"select * from TOKUI where ANO = ?"},
+        {"select * from TOKUI where TKNAME = :N and ANO = ?"},
+    };
+    for (const auto &c : cases) {
+        Query q(db);
+        q.sql().add(QString::fromLatin1(c.sql));
+        for (const QString &name : q.paramNames())
+            q.paramByName(name).setAsString(QStringLiteral("x"));
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            EXPECT_THROW(q.open(), DbError) << c.sql << " attempt " << attempt;
+            EXPECT_THROW(q.execSql(), DbError) << c.sql << " attempt " << attempt;
+        }
+    }
+    EXPECT_EQ(countTokui(), 0); // the transaction is still usable
 }
 
 TEST_P(QueryTest, SelectStarExposesEveryColumnByName)
