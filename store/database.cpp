@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QProcessEnvironment>
 
+#include <cerrno>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -37,21 +38,41 @@ bool ConnectionParams::isRemote() const
     return colon > 1;
 }
 
+QString embeddedLockFolder(const QString &base)
+{
+    const QString dir = base + QStringLiteral("/zorikadesk-firebird-%1").arg(::getuid());
+    const QByteArray path = QFile::encodeName(dir);
+    if (::mkdir(path.constData(), 0700) != 0 && errno != EEXIST)
+        throw DbError(QStringLiteral("データベースのロック用フォルダー %1 を作れません").arg(dir));
+    // The folder may have been there before us: made by another user to own or redirect the
+    // engine's lock files. Only a real folder of ours that nobody else may enter will do.
+    struct stat st = {};
+    const bool ours = ::lstat(path.constData(), &st) == 0 && S_ISDIR(st.st_mode) &&
+                      st.st_uid == ::getuid() && (st.st_mode & 0077) == 0;
+    if (!ours)
+        throw DbError(QStringLiteral("データベースのロック用フォルダー %1 は安全に使えません"
+                                     "（他のユーザーのものか、他のユーザーも使えます）。"
+                                     "このフォルダーを削除してから起動し直してください")
+                          .arg(dir));
+    return dir;
+}
+
 void prepareEmbeddedEngine()
 {
     static bool done = false;
     if (done)
         return;
-    done = true;
-    if (!qEnvironmentVariableIsEmpty("FIREBIRD_LOCK"))
+    if (!qEnvironmentVariableIsEmpty("FIREBIRD_LOCK")) {
+        done = true;
         return;
+    }
     // The packaged lock folder belongs to the firebird user; the embedded engine of a normal
-    // user needs one of its own. It must be the same for every process of the user so that
-    // two copies of the program see each other's locks.
-    const QString dir =
-        QDir::tempPath() + QStringLiteral("/zorikadesk-firebird-%1").arg(::getuid());
-    ::mkdir(QFile::encodeName(dir).constData(), 0700);
+    // user needs one of its own. Every process of the user must find the same one, whatever
+    // its environment says (TMPDIR, XDG_RUNTIME_DIR), so that two copies of the program see
+    // each other's locks: the folder is always in /tmp.
+    const QString dir = embeddedLockFolder(QStringLiteral("/tmp"));
     qputenv("FIREBIRD_LOCK", QFile::encodeName(dir));
+    done = true;
 }
 
 namespace {

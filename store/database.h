@@ -69,7 +69,12 @@ private:
 };
 
 /// Points the embedded engine's lock folder at a folder the user owns (unless FIREBIRD_LOCK
-/// is set already). Must run before the first attachment in the process.
+/// is set already). Must run before the first attachment in the process. Throws DbError
+/// when the folder is not safely the user's.
 void prepareEmbeddedEngine();
+
+/// The user's lock folder below `base`, made with mode 0700 when missing. Throws DbError
+/// unless it is a real folder (not a link) of the user's that nobody else may enter.
+QString embeddedLockFolder(const QString &base);
 
 } // namespace store

@@ -1,5 +1,7 @@
 #include <store/dmib.h>
 
+#include <store/tables.h>
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -31,23 +33,26 @@ QString defaultDatabasePath()
 
 const QList<FieldDef> &QTokuiFields()
 {
-    static const QList<FieldDef> fields = {
-        {QStringLiteral("QTokuiANO"), QStringLiteral("ANO"), QStringLiteral("ANO"), 0},
-        {QStringLiteral("QTokuiTKCODE"), QStringLiteral("TKCODE"), QStringLiteral("得意先コード"),
-         20},
-        {QStringLiteral("QTokuiTKNAME"), QStringLiteral("TKNAME"), QStringLiteral("得意先名"), 50},
-        {QStringLiteral("QTokuiTKNAMEK"), QStringLiteral("TKNAMEK"), QStringLiteral("フリガナ"),
-         50},
-        {QStringLiteral("QTokuiTKZIP"), QStringLiteral("TKZIP"), QStringLiteral("郵便番号"), 10},
-        {QStringLiteral("QTokuiTKADDR1"), QStringLiteral("TKADDR1"), QStringLiteral("住所01"), 50},
-        {QStringLiteral("QTokuiTKADDR2"), QStringLiteral("TKADDR2"), QStringLiteral("住所02"), 50},
-        {QStringLiteral("QTokuiTKTEL"), QStringLiteral("TKTEL"), QStringLiteral("電話番号"), 12},
-        {QStringLiteral("QTokuiTKFAX"), QStringLiteral("TKFAX"), QStringLiteral("FAX"), 12},
-        {QStringLiteral("QTokuiKEITAI"), QStringLiteral("KEITAI"), QStringLiteral("携帯"), 12},
-        {QStringLiteral("QTokuiTKBIKO"), QStringLiteral("TKBIKO"), QStringLiteral("備考"), 30},
-        {QStringLiteral("QTokuiSYSDAY"), QStringLiteral("SYSDAY"), QStringLiteral("編集日"), 0},
-        {QStringLiteral("QTokuiKUBUN1"), QStringLiteral("KUBUN1"), QStringLiteral("区分"), 0},
-    };
+    static const QList<FieldDef> fields = [] {
+        const struct
+        {
+            const char *column;
+            const char *label;
+        } labels[] = {
+            {"ANO", "ANO"},          {"TKCODE", "得意先コード"}, {"TKNAME", "得意先名"},
+            {"TKNAMEK", "フリガナ"}, {"TKZIP", "郵便番号"},      {"TKADDR1", "住所01"},
+            {"TKADDR2", "住所02"},   {"TKTEL", "電話番号"},      {"TKFAX", "FAX"},
+            {"KEITAI", "携帯"},      {"TKBIKO", "備考"},         {"SYSDAY", "編集日"},
+            {"KUBUN1", "区分"},
+        };
+        QList<FieldDef> f;
+        for (const auto &l : labels) {
+            const QString column = QString::fromLatin1(l.column);
+            f.append({QStringLiteral("QTokui") + column, column, QString::fromUtf8(l.label),
+                      columnWidth(tokuiColumns(), column)});
+        }
+        return f;
+    }();
     return fields;
 }
 
@@ -62,15 +67,37 @@ TDMIB::TDMIB(const SettingsStore &settings, const ConnectionParams &params)
 
 TDMIB::~TDMIB() = default;
 
+QString TDMIB::readSetting(const QString &mKey)
+{
+    try {
+        return ReReg(mKey);
+    } catch (const std::exception &e) {
+        // A value of another type (a hand-edited settings file) must not stop the program:
+        // the user is told which one, and it is taken as empty.
+        m_startupProblems << QString::fromUtf8(e.what());
+        return {};
+    }
+}
+
 void TDMIB::DataModuleCreate()
 {
-    mSYANAME = ReReg(QStringLiteral("SYANAME"));
-    mZIP = ReReg(QStringLiteral("ZIP"));
-    mADDR = ReReg(QStringLiteral("ADDR"));
-    mTEL = ReReg(QStringLiteral("TEL"));
-    mFAX = ReReg(QStringLiteral("FAX"));
-    mTAX = ReReg(QStringLiteral("TAX"));
-    mZipFileName = ReReg(QStringLiteral("ZipFileName"));
+    mSYANAME = readSetting(QStringLiteral("SYANAME"));
+    mZIP = readSetting(QStringLiteral("ZIP"));
+    mADDR = readSetting(QStringLiteral("ADDR"));
+    mTEL = readSetting(QStringLiteral("TEL"));
+    mFAX = readSetting(QStringLiteral("FAX"));
+    mTAX = readSetting(QStringLiteral("TAX"));
+    mZipFileName = readSetting(QStringLiteral("ZipFileName"));
+    // Without a rate every move into an amount cell would fail on the empty rate box: a
+    // fresh installation starts with the standard rate. A value the user stored, an empty
+    // one included, stays as it is.
+    try {
+        if (!m_settings.contains(QStringLiteral("TAX")) &&
+            WrRed(QStringLiteral("TAX"), standardTaxRate()))
+            mTAX = standardTaxRate();
+    } catch (const std::exception &e) {
+        m_startupProblems << QString::fromUtf8(e.what());
+    }
 }
 
 } // namespace store

@@ -6,6 +6,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <memory>
 
 namespace store {
@@ -43,9 +44,19 @@ public:
 
     QString mSYANAME, mZIP, mADDR, mTEL, mFAX, mTAX, mZipFileName;
 
+    /// The tax rate stored at the first start, when no TAX value exists yet.
+    static QString standardTaxRate() { return QStringLiteral("10"); }
+
+    /// Settings values that could not be read at creation (each is then empty), as messages
+    /// for the user; empty when all went well.
+    const QStringList &startupProblems() const { return m_startupProblems; }
+
 private:
     void DataModuleCreate();
+    /// ReReg for the creation handler: a value that cannot be read is noted and reads empty.
+    QString readSetting(const QString &mKey);
     SettingsStore m_settings;
+    QStringList m_startupProblems;
 };
 
 /// The one data module of the process (set by the application at startup).

@@ -104,4 +104,12 @@ QString SettingsStore::ReReg(const QString &mKey) const
     }
 }
 
+bool SettingsStore::contains(const QString &mKey) const
+{
+    if (!openKey(false))
+        return false;
+    QSettings s(m_file, formatFor());
+    return s.status() == QSettings::NoError && s.contains(mKey);
+}
+
 } // namespace store

@@ -21,6 +21,8 @@ public:
     /// Reads a string value: "" when missing, "No Key" when the key cannot be opened or
     /// created; a value of another type raises DbError.
     QString ReReg(const QString &mKey) const;
+    /// True when a value of that name is stored (an empty one included).
+    bool contains(const QString &mKey) const;
 
     QString location() const { return m_file; }
     static QString defaultLocation();

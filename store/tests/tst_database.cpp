@@ -8,6 +8,9 @@
 #include <QStandardPaths>
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 using store::Database;
 using store::DbError;
 using store::Query;
@@ -49,6 +52,75 @@ TEST(DatabaseFile, FirstOpenCreatesTheFileWithItsSchemaForItsOwnerOnly)
     q.sql().add(QStringLiteral("select TKNAME from DENPYO"));
     q.open();
     EXPECT_EQ(q.fieldByName(QStringLiteral("TKNAME")).asString(), QStringLiteral("残る"));
+}
+
+int indexCount(Database &db)
+{
+    Query q(db);
+    q.sql().add(QStringLiteral("select count(*) as N from RDB$INDICES"));
+    q.sql().add(QStringLiteral("where RDB$INDEX_NAME starting with 'IX_'"));
+    q.open();
+    return static_cast<int>(q.fieldByName(QStringLiteral("N")).asInteger());
+}
+
+// A first start that stopped after the tables were committed (the indexes and the version
+// not yet written) is completed by the next start.
+TEST(DatabaseFile, HalfMadeSchemaIsCompletedByTheNextOpen)
+{
+    TempDir dir;
+    const QString path = dir.file(QStringLiteral("ZORIKA"));
+    {
+        Database db;
+        db.setParams(store::ConnectionParams::withEnvironment(path));
+        db.createIfMissing();
+        db.startTransaction();
+        Query q(db);
+        for (const char *sql : {"create table TOKUI (ANO integer not null primary key, "
+                                "TKNAME varchar(50))",
+                                "create table ZD_SCHEMA (VERSION integer not null)"}) {
+            q.sql().clear();
+            q.sql().add(QString::fromLatin1(sql));
+            q.execSql();
+        }
+        db.commit();
+    }
+    Database db;
+    db.setParams(store::ConnectionParams::withEnvironment(path));
+    store::openOrCreate(db);
+    EXPECT_EQ(schemaVersionOf(db), store::kSchemaVersion);
+    EXPECT_EQ(indexCount(db), 3);
+    Query q(db);
+    q.sql().add(QStringLiteral("select count(*) as N from DENPYO"));
+    EXPECT_NO_THROW(q.open());
+
+    store::openOrCreate(db); // and an ordinary later start changes nothing
+    EXPECT_EQ(schemaVersionOf(db), store::kSchemaVersion);
+    EXPECT_EQ(indexCount(db), 3);
+}
+
+TEST(DatabaseFile, NewerSchemaIsRefusedAndLeftAlone)
+{
+    TempDir dir;
+    const QString path = dir.file(QStringLiteral("ZORIKA"));
+    {
+        Database db;
+        db.setParams(store::ConnectionParams::withEnvironment(path));
+        store::openOrCreate(db);
+        Query q(db);
+        q.sql().add(QStringLiteral("insert into ZD_SCHEMA (VERSION) values (:V)"));
+        q.paramByName(QStringLiteral("V")).setAsInteger(store::kSchemaVersion + 1);
+        q.execSql();
+        db.commit();
+    }
+    Database db;
+    db.setParams(store::ConnectionParams::withEnvironment(path));
+    try {
+        store::openOrCreate(db);
+        ADD_FAILURE() << "a newer database was opened";
+    } catch (const DbError &e) {
+        EXPECT_EQ(e.message(), store::newerSchemaMessage());
+    }
+    EXPECT_EQ(schemaVersionOf(db), store::kSchemaVersion + 1);
 }
 
 // Each case names a database that cannot be used and the sentence the user must see.
@@ -155,6 +227,36 @@ TEST(DatabaseFile, AReadOnlyDatabaseRefusesWritesWithAMessageAndKeepsItsData)
     } catch (const DbError &e) {
         EXPECT_TRUE(e.message().startsWith(QStringLiteral("データベースが読み取り専用")))
             << e.what();
+    }
+}
+
+// The engine's lock folder is refused when someone could have prepared it for us.
+TEST(DatabaseFile, LockFolderMustBeTheUsersOwn)
+{
+    TempDir base;
+    const QString name = QStringLiteral("/zorikadesk-firebird-%1").arg(::getuid());
+    const QString dir = base.path() + name;
+
+    EXPECT_EQ(store::embeddedLockFolder(base.path()), dir); // made when missing
+    EXPECT_EQ(QFileInfo(dir).permissions() & 0x0077, 0);
+    EXPECT_EQ(store::embeddedLockFolder(base.path()), dir); // and taken when it is ours
+
+    ASSERT_EQ(::chmod(QFile::encodeName(dir).constData(), 0777), 0);
+    EXPECT_THROW(store::embeddedLockFolder(base.path()), DbError) << "open to others";
+    ASSERT_TRUE(QDir(dir).removeRecursively());
+
+    TempDir elsewhere;
+    ASSERT_EQ(::symlink(QFile::encodeName(elsewhere.path()).constData(),
+                        QFile::encodeName(dir).constData()),
+              0);
+    EXPECT_THROW(store::embeddedLockFolder(base.path()), DbError) << "a link";
+    ASSERT_TRUE(QFile::remove(dir));
+
+    if (::getuid() == 0) {
+        ASSERT_TRUE(QDir().mkdir(dir));
+        ASSERT_EQ(::chown(QFile::encodeName(dir).constData(), 65534, 65534), 0);
+        ::chmod(QFile::encodeName(dir).constData(), 0700);
+        EXPECT_THROW(store::embeddedLockFolder(base.path()), DbError) << "another user's";
     }
 }
 

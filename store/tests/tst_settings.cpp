@@ -1,8 +1,11 @@
 #include <store/dberror.h>
+#include <store/dmib.h>
 #include <store/settingsstore.h>
 #include <testsupport/tempdir.h>
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSettings>
 #include <gtest/gtest.h>
 
@@ -74,6 +77,46 @@ TEST(SettingsStore, AValueOfAnotherTypeRaisesAReadError)
     EXPECT_THROW(s.ReReg(QStringLiteral("ZIP")), store::DbError);
     EXPECT_THROW(s.ReReg(QStringLiteral("TAX")), store::DbError);
     EXPECT_EQ(s.ReReg(QStringLiteral("TEL")), QStringLiteral("8"));
+}
+
+// The data module at start: the tax rate a fresh installation gets, and values it cannot
+// read, by what the settings file holds before.
+TEST(DataModule, ReadsItsSettingsAtCreation)
+{
+    const struct
+    {
+        const char *file; // contents of the INI file before the start; nullptr: no file
+        const char *tax;  // mTAX after creation
+        const char *stored;
+        bool problem;
+    } cases[] = {
+        {nullptr, "10", "10", false},
+        {"[General]\nSYANAME=a\n", "10", "10", false},
+        {"[General]\nTAX=\n", "", "", false},
+        {"[General]\nTAX=8\n", "8", "8", false},
+        {"[General]\nTAX=@Rect(0 0 1 1)\nSYANAME=a\n", "", nullptr, true},
+    };
+    for (const auto &c : cases) {
+        TempDir dir;
+        const QString file = dir.file(QStringLiteral("Velmora/ZORIKADESK.ini"));
+        if (c.file) {
+            QDir().mkpath(QFileInfo(file).path());
+            QFile f(file);
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+            f.write(c.file);
+        }
+        store::TDMIB dm(SettingsStore(file), store::ConnectionParams{});
+        const std::string what = c.file ? c.file : "(no file)";
+        EXPECT_EQ(dm.mTAX, QLatin1String(c.tax)) << what;
+        if (c.stored)
+            EXPECT_EQ(SettingsStore(file).ReReg(QStringLiteral("TAX")), QLatin1String(c.stored))
+                << what;
+        ASSERT_EQ(dm.startupProblems().size(), c.problem ? 1 : 0) << what;
+        if (c.problem) {
+            EXPECT_TRUE(dm.startupProblems().front().contains(QLatin1String("TAX")));
+            EXPECT_EQ(dm.mSYANAME, QStringLiteral("a")); // the other values are read
+        }
+    }
 }
 
 } // namespace
