@@ -2,6 +2,7 @@
 
 #include <report/fonts.h>
 #include <shell/mmenu.h>
+#include <shell/termination.h>
 #include <store/dmib.h>
 #include <store/schema.h>
 #include <ui/zdapplication.h>
@@ -100,11 +101,15 @@ int checkDatabase(const QString &database)
     QTextStream out(stdout);
     QTextStream err(stderr);
     store::TDMIB dm(store::SettingsStore(), store::ConnectionParams::withEnvironment(database));
+    for (const QString &problem : dm.startupProblems())
+        err << store::SettingsStore::defaultLocation() << ": " << problem << '\n';
     const QString problem = prepareDatabase(dm);
     if (!problem.isEmpty()) {
         err << database << ": " << problem << '\n';
         return 1;
     }
+    if (!dm.startupProblems().isEmpty())
+        return 1;
     out << database << ": OK\n";
     return 0;
 }
@@ -113,6 +118,7 @@ int checkDatabase(const QString &database)
 
 int runApplication(int &argc, char **argv)
 {
+    blockTerminationSignals();
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
@@ -151,12 +157,18 @@ int runApplication(int &argc, char **argv)
     store::DMIB = &dm;
     const QString problem = prepareDatabase(dm);
 
+    // Ended by the system or Ctrl+C: open work is rolled back and the database detached
+    // before the windows go.
+    handleTerminationSignals(&app, [&dm] { dm.IBDatabase1.disconnect(); });
+
     TMmenu menu;
     Mmenu = &menu;
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         menu.move(screen->availableGeometry().center() - menu.rect().center());
     menu.show();
     menu.activateWindow();
+    for (const QString &settingProblem : dm.startupProblems())
+        ui::ZdApplication::reportError(settingProblem);
     if (!problem.isEmpty())
         ui::ZdApplication::reportError(problem);
     const int rc = app.exec();

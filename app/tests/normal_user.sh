@@ -11,6 +11,11 @@ if [ "$(id -u)" -ne 0 ]; then
     exit 0
 fi
 chmod 755 "$work"
+# The build tree may lie where others cannot enter (a checkout under /root): nobody runs a
+# copy of the program of its own.
+cp "$program" "$work/zorikadesk"
+chmod 755 "$work/zorikadesk"
+program=$work/zorikadesk
 mkdir "$work/user"
 chown nobody "$work/user"
 as_nobody() { runuser -u nobody -- env HOME="$work/user" XDG_CONFIG_HOME="$work/user/cfg" "$@"; }
