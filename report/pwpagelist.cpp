@@ -84,12 +84,12 @@ QString TPWPageList::tempFileName() const
     return m_stream->tempFileName();
 }
 
-void TPWPageList::writeHeader()
+void TPWPageList::writeHeader(int pageCount)
 {
     char header[HeaderSize] = {};
     qToLittleEndian<quint16>(3, header);
     qToLittleEndian<quint16>(50, header + 2);
-    qToLittleEndian<quint32>(quint32(m_pageCount), header + 8);
+    qToLittleEndian<quint32>(quint32(pageCount), header + 8);
     const double now = daysSince1899(QDateTime::currentDateTime());
     quint64 bits;
     std::memcpy(&bits, &now, sizeof bits);
@@ -124,32 +124,47 @@ void TPWPageList::AddPage(const EmfPage &page)
     ensureWritable();
     const QByteArray &emf = page.bytes();
     const int number = m_pageCount + 1;
-    if (number == 1) {
-        m_stream->truncate(0);
-        m_headerSize = HeaderSize;
-        m_pageCount = 1;
-        writeHeader();
+    // A page is counted only once its record is complete. Any failure on the way (no
+    // temporary file, a full disk) cuts the store back to where the record began, so the
+    // count and the backward walk from the end stay right and a later page can follow.
+    const qint64 sizeBefore = number == 1 ? 0 : m_stream->Size();
+    try {
+        if (number == 1) {
+            m_stream->truncate(0);
+            m_headerSize = HeaderSize;
+            writeHeader(1);
+        }
+        const qint64 start = m_stream->Seek(0, TPWStream::FromEnd);
+        m_stream->writeUInt32(std::uint32_t(number));
+        const qint64 nextField = m_stream->Position();
+        m_stream->writeUInt32(0);
+        if (m_compression) {
+            m_stream->writeUInt32(std::uint32_t(emf.size()));
+            TPWCompress coder(*m_stream, TPWCompress::Coding);
+            for (char c : emf)
+                coder.Compress(std::uint8_t(c));
+            coder.flush();
+        } else {
+            m_stream->WriteBuffer(emf.constData(), emf.size());
+        }
+        m_stream->writeUInt32(std::uint32_t(start));
+        const qint64 end = m_stream->Position();
+        if (end > qint64(UINT32_MAX))
+            throw PageStoreError("Page store too large");
+        m_stream->Seek(nextField);
+        m_stream->writeUInt32(std::uint32_t(end));
+        m_stream->Seek(end);
+    } catch (...) {
+        m_cursor = -1;
+        try {
+            m_stream->truncate(sizeBefore);
+            m_stream->Seek(0, TPWStream::FromEnd);
+        } catch (const std::exception &) {
+            // The store cannot even be cut back: it keeps its pages up to the count, and the
+            // first error is the one to report.
+        }
+        throw;
     }
-    const qint64 start = m_stream->Seek(0, TPWStream::FromEnd);
-    m_stream->writeUInt32(std::uint32_t(number));
-    const qint64 nextField = m_stream->Position();
-    m_stream->writeUInt32(0);
-    if (m_compression) {
-        m_stream->writeUInt32(std::uint32_t(emf.size()));
-        TPWCompress coder(*m_stream, TPWCompress::Coding);
-        for (char c : emf)
-            coder.Compress(std::uint8_t(c));
-        coder.flush();
-    } else {
-        m_stream->WriteBuffer(emf.constData(), emf.size());
-    }
-    m_stream->writeUInt32(std::uint32_t(start));
-    const qint64 end = m_stream->Position();
-    if (end > qint64(UINT32_MAX))
-        throw PageStoreError("Page store too large");
-    m_stream->Seek(nextField);
-    m_stream->writeUInt32(std::uint32_t(end));
-    m_stream->Seek(end);
     m_cursor = -1;
     m_pageCount = number;
 }
@@ -249,7 +264,7 @@ void TPWPageList::Finish()
     if (m_stream->isReadOnly())
         return; // a loaded report file is finished already
     if (m_headerSize == HeaderSize) {
-        writeHeader();
+        writeHeader(m_pageCount);
     } else if (m_headerSize >= 12) {
         // A store copied from a file with a shorter header keeps that header.
         m_stream->Seek(8);

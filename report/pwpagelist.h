@@ -61,7 +61,7 @@ public:
     QString tempFileName() const;
 
 private:
-    void writeHeader();
+    void writeHeader(int pageCount);
     void ensureWritable();
     void adopt(std::unique_ptr<TPWStream> stream);
     std::uint32_t readAt(qint64 offset);
