@@ -214,6 +214,24 @@ void Database::disconnect() noexcept
     }
 }
 
+void Database::drop()
+{
+    connect();
+    for (Query *q : std::set<Query *>(m_queries))
+        q->unprepare();
+    if (m_impl->transaction)
+        fb::quietly([&](ThrowStatusWrapper *st) {
+            m_impl->transaction->rollback(st);
+            m_impl->transaction.take();
+        });
+    m_impl->transaction.reset();
+    fb::call([&](ThrowStatusWrapper *st) {
+        m_impl->attachment->dropDatabase(st);
+        m_impl->attachment.take();
+    });
+    m_impl->attachment.reset();
+}
+
 void Database::startTransaction()
 {
     connect();

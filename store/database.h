@@ -56,6 +56,10 @@ public:
     /// Returns true when the file was created.
     bool createIfMissing();
 
+    /// Removes the database it is attached to (for test databases on a server). Throws
+    /// DbError.
+    void drop();
+
     DatabaseImpl &impl();
 
 private:

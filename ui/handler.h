@@ -6,6 +6,7 @@
 
 #include <exception>
 #include <functional>
+#include <type_traits>
 #include <utility>
 
 namespace ui {
@@ -25,11 +26,16 @@ template <typename F> void guarded(F &&handler) noexcept
 }
 
 /// A slot for connect() that runs the handler through guarded(); the signal's arguments are
-/// passed on.
+/// passed on when the handler takes them (a handler of none may serve clicked(bool)).
 template <typename F> auto handler(F f)
 {
     return [f = std::move(f)](auto &&...args) {
-        guarded([&] { std::invoke(f, std::forward<decltype(args)>(args)...); });
+        guarded([&] {
+            if constexpr (std::is_invocable_v<const F &, decltype(args)...>)
+                std::invoke(f, std::forward<decltype(args)>(args)...);
+            else
+                std::invoke(f);
+        });
     };
 }
 

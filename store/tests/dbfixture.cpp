@@ -29,6 +29,14 @@ void DbTest::SetUp()
 
 void DbTest::TearDown()
 {
+    if (GetParam() == Backend::Server && !m_params.databaseName.isEmpty()) {
+        // A file on the server outlives the test folder: remove it through the server.
+        try {
+            db.drop();
+        } catch (const std::exception &e) {
+            ADD_FAILURE() << "test database not removed: " << e.what();
+        }
+    }
     db.disconnect();
 }
 
