@@ -2,6 +2,8 @@
 
 #include <slips/denpyosql.h>
 #include <slips/slipgrid.h>
+#include <slips/sliprecord.h>
+#include <slips/today.h>
 #include <ui/glyphs.h>
 #include <ui/imemode.h>
 #include <ui/maskedit.h>
@@ -42,13 +44,6 @@ const QColor kNavy(0, 0, 0x80);
 
 const QString kSaved = QStringLiteral("登録しました");
 const QString kFailed = QStringLiteral("失敗しました");
-
-// A failed save that did not come from the store.
-class SaveRefused : public std::runtime_error
-{
-public:
-    using std::runtime_error::runtime_error;
-};
 
 } // namespace
 
@@ -308,7 +303,7 @@ void TDenpyo::YMDEnter()
     // Only a blank box takes today's date: a stored or typed date must survive the focus.
     if (YMD->maskedText() == QStringLiteral("    /  /  ")) {
         const bool wasSaved = !hasUnsavedChanges();
-        YMD->setMaskedText(QDate::currentDate().toString(QStringLiteral("yyyy/MM/dd")));
+        YMD->setMaskedText(today().toString(QStringLiteral("yyyy/MM/dd")));
         if (wasSaved)
             markSaved();
     }
@@ -390,12 +385,17 @@ void TDenpyo::BitBtn10Exit6()
 
 // ---- calculation ----------------------------------------------------------------------
 
-void TDenpyo::Keisan()
+std::array<QString, kLineCount> TDenpyo::amountTexts() const
 {
     std::array<QString, kLineCount> amounts;
     for (int r = 1; r <= kLineCount; ++r)
         amounts[size_t(r - 1)] = StringGrid1->cell(ColKingaku, r);
-    const Totals t = SlipCalc::Keisan(amounts, TXRITU->text());
+    return amounts;
+}
+
+void TDenpyo::Keisan()
+{
+    const Totals t = SlipCalc::Keisan(amountTexts(), TXRITU->text());
     GOKEI->setText(t.gokei);
     TAX->setText(t.tax);
     TOTAL->setText(t.total);
@@ -443,31 +443,26 @@ void TDenpyo::computeLine(int row, Trigger trigger)
 
 void TDenpyo::recalculateTotals(Trigger trigger)
 {
-    std::array<QString, kLineCount> amounts;
-    for (int r = 1; r <= kLineCount; ++r)
-        amounts[size_t(r - 1)] = StringGrid1->cell(ColKingaku, r);
-    double subtotal = 0;
     try {
-        subtotal = SlipCalc::subtotal(amounts);
+        Keisan();
+        m_rateReported.reset();
     } catch (const ConversionError &e) {
-        reportOnce(QString::fromUtf8(e.what()));
-        return;
-    }
-    Totals t;
-    const QString rate = TXRITU->text();
-    try {
-        t = SlipCalc::totals(subtotal, rate);
-    } catch (const ConversionError &e) {
-        // Recalculations that follow a line edit show a bad rate once, not at every line.
-        if (trigger != Trigger::CellEdited || m_rateReported != rate)
+        // Recalculations that follow a line edit show a bad rate once, not at every line;
+        // a bad amount is shown each time.
+        const QString rate = TXRITU->text();
+        const bool rateFault = !SlipCalc::tryStrToFloat(rate) && [this] {
+            try {
+                SlipCalc::subtotal(amountTexts());
+                return true;
+            } catch (const ConversionError &) {
+                return false;
+            }
+        }();
+        if (!rateFault || trigger != Trigger::CellEdited || m_rateReported != rate)
             reportOnce(QString::fromUtf8(e.what()));
-        m_rateReported = rate;
-        return;
+        if (rateFault)
+            m_rateReported = rate;
     }
-    m_rateReported.reset();
-    GOKEI->setText(t.gokei);
-    TAX->setText(t.tax);
-    TOTAL->setText(t.total);
 }
 
 void TDenpyo::StringGrid1SelectCell(int ACol, int ARow)
@@ -499,15 +494,7 @@ void TDenpyo::rateEdited()
 
 void TDenpyo::emptySlip()
 {
-    ++m_programChange;
-    for (QLineEdit *e : {ANO, TKANO, NAME1, ADDR1, ADDR2, TEL, GOKEI, TAX, TOTAL})
-        e->clear();
-    ZIP->setMaskedText(QString());
-    YMD->setMaskedText(QString());
-    for (int c = 1; c < SlipGrid::kColumns; ++c)
-        for (int r = 1; r < SlipGrid::kRows; ++r)
-            StringGrid1->setCell(c, r, QString());
-    --m_programChange;
+    showSlip(Slip{});
 }
 
 void TDenpyo::BitBtn12Click()
@@ -517,25 +504,14 @@ void TDenpyo::BitBtn12Click()
     markSaved();
 }
 
-QStringList TDenpyo::slipTexts() const
-{
-    QStringList texts = {ANO->text(),   TKANO->text(), NAME1->text(), ZIP->maskedText(),
-                         ADDR1->text(), ADDR2->text(), TEL->text(),   YMD->maskedText(),
-                         GOKEI->text(), TAX->text(),   TOTAL->text()};
-    for (int c = 1; c < SlipGrid::kColumns; ++c)
-        for (int r = 1; r < SlipGrid::kRows; ++r)
-            texts << StringGrid1->cell(c, r);
-    return texts;
-}
-
 void TDenpyo::markSaved()
 {
-    m_savedTexts = slipTexts();
+    m_saved = shownSlip();
 }
 
 bool TDenpyo::hasUnsavedChanges() const
 {
-    return slipTexts() != m_savedTexts;
+    return shownSlip() != m_saved;
 }
 
 void TDenpyo::reject()
@@ -576,140 +552,77 @@ store::Query &TDenpyo::InUpQUERY()
     return *m_query;
 }
 
-void TDenpyo::GetDenpyo(int ANO_)
+Slip TDenpyo::shownSlip() const
 {
-    store::Query &q = InUpQUERY();
-    q.close();
-    q.sql().clear();
-    for (const QString &line : denpyoSelectSql())
-        q.sql().add(line);
-    q.paramByName(QStringLiteral("ANO")).setAsString(QString::number(ANO_));
+    Slip s;
+    s.ano = ANO->text();
+    s.tkano = TKANO->text();
+    s.name = NAME1->text();
+    s.zip = ZIP->maskedText();
+    s.addr1 = ADDR1->text();
+    s.addr2 = ADDR2->text();
+    s.tel = TEL->text();
+    s.ymd = YMD->maskedText();
+    for (int c = 1; c < SlipGrid::kColumns; ++c)
+        for (int r = 1; r < SlipGrid::kRows; ++r)
+            s.cells[size_t(r - 1)][size_t(c - 1)] = StringGrid1->cell(c, r);
+    s.gokei = GOKEI->text();
+    s.tax = TAX->text();
+    s.total = TOTAL->text();
+    return s;
+}
 
-    struct Closer
-    {
-        store::Query &q;
-        ~Closer()
-        {
-            q.close();
-            q.sql().clear();
-        }
-    } closer{q};
-
-    q.open();
-    if (q.eof()) {
-        emptySlip();
-        markSaved();
-        return;
-    }
-    auto field = [&q](const char *name) {
-        return q.fieldByName(QString::fromLatin1(name)).asString();
-    };
+void TDenpyo::showSlip(const Slip &s)
+{
     ++m_programChange;
     struct Guard
     {
         int &n;
         ~Guard() { --n; }
     } guard{m_programChange};
-    ANO->setText(field("ANO"));
-    TKANO->setText(field("TKANO"));
-    NAME1->setText(field("TKNAME"));
-    ZIP->setMaskedText(field("TKZIP"));
-    ADDR1->setText(field("TKADDR1"));
-    ADDR2->setText(field("TKADDR2"));
-    TEL->setText(field("TKTEL"));
-    YMD->setMaskedText(field("YMD"));
-    (void)field("VYMD");
-    GOKEI->setText(field("GOKEI"));
-    TAX->setText(field("TAX"));
-    TOTAL->setText(field("TOTAL"));
-    static const char *const prefixes[] = {nullptr, "HINMEI",  "SURYO",
-                                           "TANKA", "KINGAKU", "TEKIYO"};
+    ANO->setText(s.ano);
+    TKANO->setText(s.tkano);
+    NAME1->setText(s.name);
+    ZIP->setMaskedText(s.zip);
+    ADDR1->setText(s.addr1);
+    ADDR2->setText(s.addr2);
+    TEL->setText(s.tel);
+    YMD->setMaskedText(s.ymd);
+    GOKEI->setText(s.gokei);
+    TAX->setText(s.tax);
+    TOTAL->setText(s.total);
     for (int c = 1; c < SlipGrid::kColumns; ++c)
         for (int r = 1; r < SlipGrid::kRows; ++r)
-            StringGrid1->setCell(
-                c, r,
-                q.fieldByName(QString::fromLatin1(prefixes[c]) + QString::number(r)).asString());
+            StringGrid1->setCell(c, r, s.cells[size_t(r - 1)][size_t(c - 1)]);
+}
+
+void TDenpyo::GetDenpyo(int ANO_)
+{
+    const std::optional<Slip> slip = SlipRecord::load(InUpQUERY(), ANO_);
+    if (slip)
+        showSlip(*slip);
+    else
+        emptySlip();
     markSaved();
 }
 
 void TDenpyo::BitBtn3Click()
 {
     StringGrid1->commitEdit();
-    const QString anoText = ANO->text();
-    const bool update = !anoText.isEmpty();
+    const Slip slip = shownSlip();
     QString assigned;
-    bool saved = false;
-    store::Database *db = store::DMIB ? &store::DMIB->IBDatabase1 : nullptr;
     try {
-        store::Query &q = InUpQUERY();
-        q.close();
-        q.sql().clear();
-        for (const QString &line : update ? denpyoUpdateSql() : denpyoInsertSql())
-            q.sql().add(line);
-
-        auto set = [&q](const QString &name, const QString &text) {
-            q.paramByName(name).setAsString(text);
-        };
-        // The date box is converted here: its blanks, and full-width digits that the mask
-        // lets through, must fail the save instead of reaching the store.
-        const QDate date = SlipCalc::readDate(YMD->maskedText(), QDate::currentDate());
-        if (!date.isValid() || !YMD->hasAcceptableInput())
-            throw SaveRefused("日付に変換できない値が渡されました");
-        const QString dateText = date.toString(QStringLiteral("yyyy/MM/dd"));
-
-        set(QStringLiteral("TKANO"), TKANO->text());
-        set(QStringLiteral("TKNAME"), NAME1->text());
-        set(QStringLiteral("TKZIP"), ZIP->maskedText());
-        set(QStringLiteral("TKADDR1"), ADDR1->text());
-        set(QStringLiteral("TKADDR2"), ADDR2->text());
-        set(QStringLiteral("TKTEL"), TEL->text());
-        set(QStringLiteral("YMD"), dateText);
-        set(QStringLiteral("VYMD"), dateText);
-        static const char *const prefixes[] = {nullptr, "HINMEI",  "SURYO",
-                                               "TANKA", "KINGAKU", "TEKIYO"};
-        for (int c = 1; c < SlipGrid::kColumns; ++c)
-            for (int r = 1; r < SlipGrid::kRows; ++r)
-                set(QString::fromLatin1(prefixes[c]) + QString::number(r), StringGrid1->cell(c, r));
-        auto whole = [](QString text) {
-            return text.remove(QLatin1Char(','));
-        };
-        set(QStringLiteral("GOKEI"), whole(GOKEI->text()));
-        set(QStringLiteral("TAX"), whole(TAX->text()));
-        set(QStringLiteral("TOTAL"), whole(TOTAL->text()));
-        set(QStringLiteral("KUBUN1"), QStringLiteral("1"));
-        if (update)
-            set(QStringLiteral("OLD_ANO"), anoText);
-
-        if (!db->connected())
-            db->connect();
-        if (!db->inTransaction())
-            db->startTransaction();
-        q.execSql();
-        // An update that matched no row (a number typed by hand, a slip deleted meanwhile)
-        // stored nothing and must not count as saved.
-        if (q.rowsAffected() < 1)
-            throw SaveRefused("no slip has this number");
-        assigned = update ? anoText : q.fieldByName(QStringLiteral("ANO")).asString();
-        q.close();
-        if (assigned.isEmpty())
-            throw SaveRefused("the store assigned no number");
-        db->commitRetaining();
-        saved = true;
+        if (!store::DMIB)
+            throw std::runtime_error("no data module");
+        // A date box left incomplete is no date, whatever it reads as.
+        if (!YMD->hasAcceptableInput())
+            throw SlipSaveError("日付に変換できない値が渡されました");
+        assigned = SlipRecord::save(store::DMIB->IBDatabase1, InUpQUERY(), slip, today());
     } catch (const std::exception &) {
-        if (m_query)
-            m_query->close();
-        try {
-            if (db && db->connected() && db->inTransaction())
-                db->rollbackRetaining();
-        } catch (const std::exception &) {
-            // The failure is reported below; a rollback that fails as well changes nothing.
-        }
-    }
-    if (!saved) {
         showMessage(kFailed);
         return;
     }
-    if (!update) {
+    if (slip.ano.isEmpty()) {
         ++m_programChange;
         ANO->setText(assigned);
         --m_programChange;

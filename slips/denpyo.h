@@ -1,6 +1,7 @@
 #pragma once
 
 #include <slips/calc.h>
+#include <slips/sliprecord.h>
 
 #include <QDialog>
 #include <QStringList>
@@ -49,6 +50,11 @@ public:
 
     /// True while the form holds changes that were not saved (or loaded).
     bool hasUnsavedChanges() const;
+
+    /// The slip exactly as the controls show it.
+    Slip shownSlip() const;
+    /// Shows a slip in the controls, as loading does (no recalculation).
+    void showSlip(const Slip &slip);
 
     static QString unsavedChangesQuestion();
 
@@ -118,17 +124,17 @@ private:
     /// Line amount of a row; conversion errors go to the standard error box.
     void computeLine(int row, Trigger trigger);
     void recalculateTotals(Trigger trigger);
+    std::array<QString, kLineCount> amountTexts() const;
     void cellChanged(int row, int column);
     void rateEdited();
     void reportOnce(const QString &message);
 
     store::Query &InUpQUERY();
     void emptySlip();
-    QStringList slipTexts() const;
     void markSaved();
 
     std::unique_ptr<store::Query> m_query;
-    QStringList m_savedTexts;
+    Slip m_saved;
     int m_programChange = 0;
     bool m_activatePending = false;
     bool m_pendingReport = false;

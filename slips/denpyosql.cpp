@@ -1,5 +1,7 @@
 #include <slips/denpyosql.h>
 
+#include <store/tables.h>
+
 namespace slips {
 
 namespace {
@@ -24,16 +26,10 @@ QStringList padded(const QStringList &lines, int width)
 const QStringList &denpyoColumns()
 {
     static const QStringList columns = [] {
-        QStringList c = {QStringLiteral("TKANO"),   QStringLiteral("TKNAME"),
-                         QStringLiteral("TKZIP"),   QStringLiteral("TKADDR1"),
-                         QStringLiteral("TKADDR2"), QStringLiteral("TKTEL"),
-                         QStringLiteral("YMD"),     QStringLiteral("VYMD")};
-        for (const char *prefix : {"HINMEI", "SURYO", "TANKA", "KINGAKU", "TEKIYO"})
-            for (int n = 1; n <= 7; ++n)
-                c << QString::fromLatin1(prefix) + QString::number(n);
-        c << QStringLiteral("GOKEI") << QStringLiteral("TAX") << QStringLiteral("TOTAL")
-          << QStringLiteral("KUBUN1");
-        return c;
+        QStringList names;
+        for (const store::Column &c : store::denpyoColumns())
+            names << c.name;
+        return names;
     }();
     return columns;
 }
