@@ -1,6 +1,7 @@
 #include <slips/denpyo.h>
 
 #include <slips/denpyosql.h>
+#include <slips/kindbox.h>
 #include <slips/slipgrid.h>
 #include <slips/sliprecord.h>
 #include <slips/today.h>
@@ -10,6 +11,8 @@
 
 #include <store/dmib.h>
 #include <store/query.h>
+#include <store/tables.h>
+#include <ui/halfwidth.h>
 #include <ui/handler.h>
 #include <ui/widgets.h>
 #include <ui/zdapplication.h>
@@ -19,6 +22,7 @@
 #include <QEvent>
 #include <QFrame>
 #include <QGroupBox>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -159,7 +163,18 @@ void TDenpyo::buildControls()
     TXRITU->installEventFilter(this);
     connect(TXRITU, &QLineEdit::editingFinished, this, &TDenpyo::rateEdited);
 
+    // Nothing typed may be refused by the store later: the boxes hold what their columns
+    // hold, and the number boxes take half-width input only, as their input method says.
+    const QList<store::Column> &columns = store::denpyoColumns();
+    NAME1->setMaxLength(store::columnWidth(columns, QStringLiteral("TKNAME")));
+    ADDR1->setMaxLength(store::columnWidth(columns, QStringLiteral("TKADDR1")));
+    ADDR2->setMaxLength(store::columnWidth(columns, QStringLiteral("TKADDR2")));
+    TEL->setMaxLength(store::columnWidth(columns, QStringLiteral("TKTEL")));
+
     ANO = edit(QStringLiteral("ANO"), 699, 67, 72, 21, 8, ImeMode::Off);
+    for (QLineEdit *e :
+         std::initializer_list<QLineEdit *>{YMD, ZIP, TEL, GOKEI, TXRITU, TAX, TOTAL, ANO})
+        ui::acceptHalfWidthOnly(e);
     ANO->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     ANO->setFocusPolicy(Qt::ClickFocus);
 
@@ -193,6 +208,11 @@ void TDenpyo::buildControls()
     BitBtn12 =
         button(Panel1, QStringLiteral("BitBtn12"), QStringLiteral("クリア"), 40, 6, 100, 30, false);
     connect(BitBtn3, &QPushButton::clicked, this, ui::handler(this, &TDenpyo::BitBtn3Click));
+    // 保　存 is no tab stop: the keyboard reaches it by the usual shortcut.
+    BitBtn3->setShortcut(QKeySequence::Save);
+    BitBtn3->setToolTip(
+        QStringLiteral("保存 (%1)")
+            .arg(QKeySequence(QKeySequence::Save).toString(QKeySequence::NativeText)));
     connect(BitBtn6, &QPushButton::clicked, this, &TDenpyo::reject);
     connect(BitBtn12, &QPushButton::clicked, this, ui::handler(this, &TDenpyo::BitBtn12Click));
 
@@ -234,9 +254,8 @@ void TDenpyo::buildControls()
     TKANO = edit(QStringLiteral("TKANO"), 385, 105, 156, 21, 8, ImeMode::Off);
     TKANO->setReadOnly(true);
 
-    ComboBox1 = new QComboBox(this);
+    ComboBox1 = new DocumentKindBox(this);
     ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
-    ComboBox1->setEditable(true);
     ComboBox1->setGeometry(40, 61, 100, 27);
     ComboBox1->setFont(ui::fontFor(QStringLiteral("Tahoma"), 12));
     ComboBox1->addItems({QStringLiteral("御 納 品 書"), QStringLiteral("御 請 求 書"),
@@ -245,8 +264,8 @@ void TDenpyo::buildControls()
     ComboBox1->setFocusPolicy(Qt::ClickFocus);
     ComboBox1->lineEdit()->setFocusPolicy(Qt::ClickFocus);
     ComboBox1->setInsertPolicy(QComboBox::NoInsert);
-    // The kinds are wider than the box: keep their beginning in view (scrolled to the end,
-    // "御 納 品 書" would read as "卸 納 品 書").
+    // Should a typed kind be wider than the box, its beginning stays in view (scrolled to
+    // the end, "御 納 品 書" would read as "卸 納 品 書").
     const auto showStart = [this] {
         ComboBox1->lineEdit()->setCursorPosition(0);
     };
@@ -335,10 +354,13 @@ bool TDenpyo::eventFilter(QObject *watched, QEvent *event)
 
 void TDenpyo::setCaptionColour(QPushButton *button, bool focused)
 {
+    // The enabled look only: a disabled button keeps the disabled text colour.
     QPalette pal = button->palette();
-    const QColor colour =
-        focused ? QColor(Qt::red) : QApplication::palette().color(QPalette::WindowText);
-    pal.setColor(QPalette::ButtonText, colour);
+    for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+        const QColor colour =
+            focused ? QColor(Qt::red) : QApplication::palette().color(group, QPalette::WindowText);
+        pal.setColor(group, QPalette::ButtonText, colour);
+    }
     button->setPalette(pal);
 }
 

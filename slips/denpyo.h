@@ -1,6 +1,7 @@
 #pragma once
 
 #include <slips/calc.h>
+#include <slips/kindbox.h>
 #include <slips/sliprecord.h>
 
 #include <QDialog>
@@ -59,7 +60,7 @@ public:
     static QString unsavedChangesQuestion();
 
     // Controls, read directly by the printing and customer functions.
-    QComboBox *ComboBox1 = nullptr;
+    DocumentKindBox *ComboBox1 = nullptr;
     MaskEdit *YMD = nullptr;
     QLineEdit *NAME1 = nullptr;
     QLineEdit *TEL = nullptr;

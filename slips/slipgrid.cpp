@@ -1,6 +1,9 @@
 #include <slips/slipgrid.h>
 
 #include <slips/calc.h>
+#include <slips/sliprecord.h>
+#include <store/tables.h>
+#include <ui/halfwidth.h>
 #include <ui/imemode.h>
 
 #include <QGuiApplication>
@@ -113,11 +116,84 @@ void SlipGrid::inputMethodEvent(QInputMethodEvent *event)
 
 void SlipGrid::keyPressEvent(QKeyEvent *event)
 {
-    if (event->key() == Qt::Key_Escape && state() != EditingState) {
-        event->ignore();
+    const int key = event->key();
+    const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
+    if ((key == Qt::Key_Tab || key == Qt::Key_Backtab) && (mods & Qt::ControlModifier)) {
+        leaveGrid(key == Qt::Key_Tab && !(mods & Qt::ShiftModifier));
         return;
     }
+    if (state() != EditingState && mods == Qt::NoModifier) {
+        switch (key) {
+        case Qt::Key_Escape:
+            event->ignore();
+            return;
+        case Qt::Key_Delete:
+        case Qt::Key_Backspace: {
+            QModelIndexList cells = selectedIndexes();
+            if (cells.isEmpty() && currentIndex().isValid())
+                cells << currentIndex();
+            for (const QModelIndex &i : cells)
+                if (!isFixedCell(i.column(), i.row()))
+                    setCell(i.column(), i.row(), QString());
+            return;
+        }
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+        case Qt::Key_F2:
+            if (currentIndex().isValid())
+                edit(currentIndex(), EditKeyPressed, event);
+            return;
+        default:
+            break;
+        }
+    }
     QTableWidget::keyPressEvent(event);
+}
+
+void SlipGrid::focusInEvent(QFocusEvent *event)
+{
+    QTableWidget::focusInEvent(event);
+    // Without a current cell typed text went nowhere and the next Tab left the grid.
+    if (event->reason() == Qt::TabFocusReason)
+        setCurrentCell(1, 1);
+    else if (event->reason() == Qt::BacktabFocusReason)
+        setCurrentCell(kRows - 1, kColumns - 1);
+}
+
+void SlipGrid::mousePressEvent(QMouseEvent *event)
+{
+    const QModelIndex index = indexAt(event->position().toPoint());
+    if (event->button() == Qt::LeftButton && event->modifiers() == Qt::NoModifier &&
+        index.isValid() && selectionModel()->isSelected(index) &&
+        selectionModel()->selectedIndexes().size() > 1)
+        selectionModel()->select(index, QItemSelectionModel::ClearAndSelect);
+    QTableWidget::mousePressEvent(event);
+}
+
+void SlipGrid::leaveGrid(bool forward)
+{
+    commitEdit();
+    // The next control in the window's focus chain that takes Tab, outside the grid and its
+    // editors.
+    QWidget *w = this;
+    for (int guard = 0; guard < 1000; ++guard) {
+        w = forward ? w->nextInFocusChain() : w->previousInFocusChain();
+        if (!w || w == this)
+            return;
+        if (isAncestorOf(w) || w->window() != window())
+            continue;
+        if ((w->focusPolicy() & Qt::TabFocus) && w->isEnabled() && w->isVisibleTo(window())) {
+            w->setFocus(forward ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+            return;
+        }
+    }
+}
+
+int SlipGrid::maxLengthForColumn(int column)
+{
+    if (column < 1 || column >= kColumns)
+        return 0;
+    return store::columnWidth(store::denpyoColumns(), SlipRecord::cellColumn(column, 1));
 }
 
 Qt::InputMethodHints SlipGrid::hintsForColumn(int column)
@@ -208,11 +284,33 @@ QWidget *SlipGridDelegate::createEditor(QWidget *parent, const QStyleOptionViewI
 {
     auto *editor = new QLineEdit(parent);
     editor->setFrame(false);
+    // Nothing typed may be refused by the store later.
+    if (const int length = SlipGrid::maxLengthForColumn(index.column()); length > 0)
+        editor->setMaxLength(length);
+    if (isNumberColumn(index.column()))
+        ui::acceptHalfWidthOnly(editor);
+    editor->installEventFilter(const_cast<SlipGridDelegate *>(this));
     editor->setFont(option.font);
     editor->setInputMethodHints(SlipGrid::hintsForColumn(index.column()));
     editor->setAlignment(isNumberColumn(index.column()) ? Qt::AlignRight | Qt::AlignVCenter
                                                         : Qt::AlignLeft | Qt::AlignVCenter);
     return editor;
+}
+
+bool SlipGridDelegate::eventFilter(QObject *object, QEvent *event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        auto *key = static_cast<QKeyEvent *>(event);
+        if ((key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) &&
+            (key->modifiers() & Qt::ControlModifier)) {
+            if (auto *grid = qobject_cast<SlipGrid *>(parent())) {
+                grid->leaveGrid(key->key() == Qt::Key_Tab &&
+                                !(key->modifiers() & Qt::ShiftModifier));
+                return true;
+            }
+        }
+    }
+    return QStyledItemDelegate::eventFilter(object, event);
 }
 
 void SlipGridDelegate::updateEditorGeometry(QWidget *editor, const QStyleOptionViewItem &option,

@@ -34,6 +34,14 @@ public:
 
     /// Ends an edit in progress, keeping what was typed.
     void commitEdit();
+    /// A cell editor is open.
+    bool isEditing() const { return state() == EditingState; }
+
+    /// Moves the focus to the next (or previous) control of the window outside the grid.
+    void leaveGrid(bool forward);
+
+    /// Characters a cell of the column holds, as its column in the store does.
+    static int maxLengthForColumn(int column);
 
 protected:
     /// Tab past the last cell goes on at the first one, and back from the first to the last.
@@ -42,7 +50,13 @@ protected:
     /// editor with that text, as a typed key does.
     void inputMethodEvent(QInputMethodEvent *event) override;
     /// Esc outside an edit belongs to the window (its cancel button), not to the grid.
+    /// Outside an edit, Delete and BackSpace empty the selected cells, Enter and F2 open the
+    /// editor; Ctrl+Tab and Ctrl+Shift+Tab leave the grid, which keeps Tab for its cells.
     void keyPressEvent(QKeyEvent *event) override;
+    /// Entered by Tab, the grid starts at the first item cell; by Shift+Tab at the last one.
+    void focusInEvent(QFocusEvent *event) override;
+    /// A click inside a selected range collapses the range to the clicked cell.
+    void mousePressEvent(QMouseEvent *event) override;
 
 signals:
     /// A cell's text changed, by the user or the program; emitted once per change, after
@@ -70,6 +84,10 @@ public:
                           const QModelIndex &index) const override;
     void updateEditorGeometry(QWidget *editor, const QStyleOptionViewItem &option,
                               const QModelIndex &index) const override;
+
+protected:
+    /// Ctrl+Tab in a cell editor commits the cell and leaves the grid.
+    bool eventFilter(QObject *object, QEvent *event) override;
 };
 
 } // namespace slips

@@ -1,5 +1,6 @@
 #include <testsupport/testmain.h>
 
+#include <report/fonts.h>
 #include <ui/zdapplication.h>
 
 #include <gtest/gtest.h>
@@ -21,6 +22,8 @@ int main(int argc, char **argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     ui::ZdApplication app(argc, argv);
+    // The fonts the program finds for the Windows face names, as at its start.
+    report::installFontSubstitutions();
     ui::ZdApplication::setErrorHandler(
         [](const QString &message) { testsupport::reportedErrors().append(message); });
     ::testing::InitGoogleTest(&argc, argv);

@@ -4,6 +4,7 @@
 
 #include <QFocusEvent>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPointer>
 
 namespace ui {
@@ -47,7 +48,33 @@ void MaskEdit::focusInEvent(QFocusEvent *event)
         setModified(false);
     }
     QLineEdit::focusInEvent(event);
-    emit entered();
+    // A click places the caret where the mouse is after the focus arrived: the box is
+    // entered once the press is done, so that what entering sets (the caret) holds.
+    if (event->reason() == Qt::MouseFocusReason) {
+        m_enterAfterPress = true;
+        // Should no press follow (the focus came by a click elsewhere), enter all the same.
+        QPointer<MaskEdit> self(this);
+        QMetaObject::invokeMethod(
+            this,
+            [self] {
+                if (self && self->m_enterAfterPress) {
+                    self->m_enterAfterPress = false;
+                    emit self->entered();
+                }
+            },
+            Qt::QueuedConnection);
+    } else {
+        emit entered();
+    }
+}
+
+void MaskEdit::mousePressEvent(QMouseEvent *event)
+{
+    QLineEdit::mousePressEvent(event);
+    if (m_enterAfterPress) {
+        m_enterAfterPress = false;
+        emit entered();
+    }
 }
 
 void MaskEdit::focusOutEvent(QFocusEvent *event)

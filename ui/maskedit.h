@@ -24,18 +24,21 @@ public:
     static QString invalidInputMessage();
 
 signals:
-    /// The box has received the focus (after its own focus handling).
+    /// The box has received the focus (after its own focus handling; by the mouse, once the
+    /// press has placed the caret).
     void entered();
 
 protected:
     void focusInEvent(QFocusEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
 
 private:
     void rejectExit();
 
     QString m_beforeChange;
+    bool m_enterAfterPress = false;
 };
 
 } // namespace ui

@@ -1,6 +1,7 @@
 #include "slipfixture.h"
 
 #include <slips/slipgrid.h>
+#include <slips/today.h>
 #include <testsupport/testmain.h>
 #include <ui/imemode.h>
 #include <ui/maskedit.h>
@@ -21,13 +22,15 @@ namespace {
 
 QString today()
 {
-    return QDate::currentDate().toString(QStringLiteral("yyyy/MM/dd"));
+    return slips::today().toString(QStringLiteral("yyyy/MM/dd"));
 }
 
+// A control of the form; a missing one ends the test (gtest reports the exception).
 template <typename T = QWidget> T *child(TDenpyo &form, const char *name)
 {
     T *w = form.findChild<T *>(QString::fromLatin1(name));
-    EXPECT_NE(w, nullptr) << name;
+    if (!w)
+        throw std::runtime_error(std::string("the form has no control ") + name);
     return w;
 }
 
@@ -353,10 +356,11 @@ TEST_F(FormTest, MovingIntoAmountWithoutPriceChangesNothing)
     EXPECT_EQ(form->StringGrid1->cell(4, 3), QString());
     EXPECT_EQ(form->GOKEI->text(), QStringLiteral("1,500"));
     EXPECT_EQ(form->TOTAL->text(), QStringLiteral("1,620"));
-    // Full-width digits never take part.
+    // Full-width digits arrive as half-width ones and take part.
     typeCell(*form, 2, 4, QStringLiteral("１２"));
-    typeCell(*form, 3, 4, QStringLiteral("100"));
-    EXPECT_EQ(form->StringGrid1->cell(4, 4), QString());
+    typeCell(*form, 3, 4, QStringLiteral("１００"));
+    EXPECT_EQ(form->StringGrid1->cell(2, 4), QStringLiteral("12"));
+    EXPECT_EQ(form->StringGrid1->cell(4, 4), QStringLiteral("1,200"));
 }
 
 // Mended: a quantity, price or rate typed after the amounts were computed used to leave

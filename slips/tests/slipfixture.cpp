@@ -1,6 +1,7 @@
 #include "slipfixture.h"
 
 #include <slips/slipgrid.h>
+#include <slips/today.h>
 #include <store/query.h>
 #include <store/schema.h>
 #include <testsupport/testmain.h>
@@ -15,6 +16,8 @@ namespace slipstest {
 
 void SlipTest::SetUp()
 {
+    // A fixed day: a test that runs across midnight must not see two dates.
+    slips::pinToday(QDate(2026, 7, 15));
     const QString ini = m_dir.file(QStringLiteral("ZORIKADESK.ini"));
     store::SettingsStore settings(ini);
     settings.WrRed(QStringLiteral("TAX"), QStringLiteral("8"));
@@ -28,6 +31,7 @@ void SlipTest::SetUp()
 void SlipTest::TearDown()
 {
     settle();
+    slips::pinToday(QDate());
     m_dmib->IBDatabase1.disconnect();
     store::DMIB = nullptr;
     m_dmib.reset();
@@ -107,8 +111,10 @@ void clickCell(slips::TDenpyo &form, int column, int row)
 void typeText(const QString &text)
 {
     QWidget *target = focused();
-    if (!target)
+    if (!target) {
+        ADD_FAILURE() << "nothing has the focus to type " << text.toStdString() << " into";
         return;
+    }
     bool latin1 = true;
     for (QChar c : text)
         latin1 = latin1 && c.unicode() < 0x80;
