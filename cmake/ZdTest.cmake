@@ -1,8 +1,17 @@
-# zd_add_gtest(<name> SOURCES <files...> LIBS <targets...>)
-# One GoogleTest executable whose main() comes from testsupport (offscreen QApplication).
+# zd_add_gtest(<name> [CORE] SOURCES <files...> LIBS <targets...>)
+# One GoogleTest executable whose main() comes from testsupport: an offscreen QApplication,
+# or with CORE a QCoreApplication for tests of libraries below the windows.
+# Nothing is built when BUILD_TESTING is off.
 function(zd_add_gtest name)
-    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+    if(NOT BUILD_TESTING)
+        return()
+    endif()
+    cmake_parse_arguments(ARG "CORE" "" "SOURCES;LIBS" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
-    target_link_libraries(${name} PRIVATE zd_testmain ${ARG_LIBS})
+    if(ARG_CORE)
+        target_link_libraries(${name} PRIVATE zd_testmain_core ${ARG_LIBS})
+    else()
+        target_link_libraries(${name} PRIVATE zd_testmain ${ARG_LIBS})
+    endif()
     gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300)
 endfunction()

@@ -2,59 +2,133 @@
 # Sets up a Debian 12 machine for ZorikaDesk, builds it, and then runs it or its tests.
 #   tools/zd.sh run [program options]   install what is missing, build, start the program
 #   tools/zd.sh test                    install what is missing, build, run every test
-#   tools/zd.sh build                   install what is missing and build
+#   tools/zd.sh build                   install what is missing and build the program
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build="${ZD_BUILD_DIR:-$here/build}"
 
+# What the program needs to build and run.
 run_packages=(cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools libgl-dev
     firebird-dev libfbclient2 firebird3.0-server-core firebird3.0-utils libicu-dev
-    googletest libgtest-dev fonts-ipafont fonts-ipaexfont fonts-dejavu-core qt6-translations-l10n)
-test_packages=(firebird3.0-server clang libclang-rt-14-dev xvfb xauth)
+    fonts-ipafont fonts-ipaexfont fonts-dejavu-core qt6-translations-l10n)
+# What the tests need besides: GoogleTest, a Firebird server, clang for the fuzzers, a display.
+test_packages=(googletest libgtest-dev firebird3.0-server clang libclang-rt-14-dev
+    xvfb xauth)
 
 as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
 }
 
+installed() {
+    dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"
+}
+
 install_packages() {
     local missing=()
     for p in "$@"; do
-        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+        installed "$p" || missing+=("$p")
     done
     [ ${#missing[@]} -eq 0 ] && return 0
     echo "Installing: ${missing[*]}"
-    as_root apt-get update -qq
-    # The server package would start a service of its own; the tests start theirs.
-    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null
+    local log
+    log=$(mktemp)
+    # Quiet when it works; apt's own words when it does not.
+    if ! as_root apt-get update >"$log" 2>&1; then
+        cat "$log" >&2
+        rm -f "$log"
+        echo "apt-get update failed" >&2
+        return 1
+    fi
+    # The server package would start and enable a Firebird service of its own; the tests
+    # start a server of theirs. Services are not started while installing (unless the
+    # machine has a policy of its own), and one that this install brought is disabled again.
+    local policy=/usr/sbin/policy-rc.d own_policy=no new_server=no
+    if printf '%s\n' "${missing[@]}" | grep -qx firebird3.0-server; then
+        new_server=yes
+        if [ ! -e "$policy" ]; then
+            printf '#!/bin/sh\nexit 101\n' | as_root tee "$policy" >/dev/null
+            as_root chmod 755 "$policy"
+            own_policy=yes
+        fi
+    fi
+    local status=0
+    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y "${missing[@]}" \
+        >"$log" 2>&1 || status=$?
+    [ $own_policy = yes ] && as_root rm -f "$policy"
+    if [ $status -ne 0 ]; then
+        cat "$log" >&2
+        rm -f "$log"
+        echo "apt-get install failed" >&2
+        return 1
+    fi
+    rm -f "$log"
+    if [ $new_server = yes ]; then
+        if [ -d /run/systemd/system ]; then
+            as_root systemctl disable --now firebird3.0 >/dev/null 2>&1 || true
+        else
+            as_root update-rc.d firebird3.0 disable >/dev/null 2>&1 || true
+            as_root service firebird3.0 stop >/dev/null 2>&1 || true
+        fi
+    fi
+}
+
+configure() {
+    local tests=$1
+    local launcher=()
+    command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+    # A build folder set up for the tests keeps them; the program alone needs none.
+    if [ "$tests" = OFF ] && grep -q '^BUILD_TESTING:BOOL=ON' "$build/CMakeCache.txt" 2>/dev/null; then
+        tests=ON
+    fi
+    cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        -DBUILD_TESTING="$tests" "${launcher[@]}" >/dev/null
 }
 
 build() {
-    cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+    configure "$1"
     cmake --build "$build" -j "$(nproc)"
+}
+
+# The store's tests once more, built with AddressSanitizer and UndefinedBehaviorSanitizer.
+sanitized_store_tests() {
+    local dir="${ZD_ASAN_BUILD_DIR:-$here/build-asan}"
+    cmake -S "$here" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DZD_SANITIZE=ON \
+        -DBUILD_TESTING=ON >/dev/null
+    cmake --build "$dir" -j "$(nproc)" --target store_tests
+    # The database client's own allocations are not ours to report.
+    ASAN_OPTIONS="detect_leaks=0:abort_on_error=1" UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1" \
+        "$dir/store/tests/store_tests" --gtest_brief=1
 }
 
 case "${1:-}" in
 run)
     shift
     install_packages "${run_packages[@]}"
-    build
+    build OFF
     exec "$build/app/zorikadesk" "$@"
     ;;
 build)
     install_packages "${run_packages[@]}"
-    build
+    build OFF
     ;;
 test)
     install_packages "${run_packages[@]}" "${test_packages[@]}"
-    build
-    server_env=$(as_root "$here/.ci/firebird-server.sh" start)
-    trap 'as_root "$here/.ci/firebird-server.sh" stop' EXIT
-    eval "$server_env"
+    build ON
+    server_env=$(mktemp)
+    trap 'as_root "$here/.ci/firebird-server.sh" stop; rm -f "$server_env"' EXIT
+    as_root "$here/.ci/firebird-server.sh" start "$server_env"
+    set -a
+    # shellcheck disable=SC1090 # written by the script above, every value quoted
+    . "$server_env"
+    set +a
     status=0
     (cd "$build" && ctest --output-on-failure -j 2 --timeout 600) 2>&1 | tee "$build/ctest.log" || status=1
-    if [ -x "$here/report/fuzz/run_fuzzers.sh" ] && [ "${ZD_FUZZ_SECONDS:-60}" -gt 0 ]; then
-        "$here/report/fuzz/run_fuzzers.sh" "${ZD_FUZZ_SECONDS:-60}" || status=1
-    fi
+    echo "== store tests under AddressSanitizer and UndefinedBehaviorSanitizer"
+    sanitized_store_tests || status=1
+    for fuzz in "$here"/*/fuzz/run_fuzzers.sh; do
+        [ -x "$fuzz" ] && [ "${ZD_FUZZ_SECONDS:-60}" -gt 0 ] || continue
+        "$fuzz" "${ZD_FUZZ_SECONDS:-60}" || status=1
+    done
     # The tests' tally once more as the last line, after the fuzzers' output.
     summary=$(grep -E '[0-9]+ tests failed out of [0-9]+' "$build/ctest.log" | tail -n 1)
     if [ -n "$summary" ]; then
