@@ -71,6 +71,18 @@ void TDMIB::DataModuleCreate()
     mFAX = ReReg(QStringLiteral("FAX"));
     mTAX = ReReg(QStringLiteral("TAX"));
     mZipFileName = ReReg(QStringLiteral("ZipFileName"));
+    const QStringList &issuer = issuerSettingNames();
+    mADDR2 = ReReg(issuer[0]);
+    mTEL2 = ReReg(issuer[1]);
+    mBANK1 = ReReg(issuer[2]);
+    mBANK2 = ReReg(issuer[3]);
+}
+
+const QStringList &TDMIB::issuerSettingNames()
+{
+    static const QStringList names = {QStringLiteral("ADDR2"), QStringLiteral("TEL2"),
+                                      QStringLiteral("BANK1"), QStringLiteral("BANK2")};
+    return names;
 }
 
 } // namespace store
