@@ -45,6 +45,10 @@ QLabel *makeCaption(QWidget *parent, const QString &name, const QString &text, i
     l->setObjectName(name);
     l->move(left, top);
     l->adjustSize();
+    // Fonts standing in for the Windows face may be wider: keep the caption clear of its box.
+    constexpr int boxLeft = 88 - 2;
+    if (l->geometry().right() >= boxLeft)
+        l->move(std::max(0, boxLeft - l->width()), top);
     return l;
 }
 
