@@ -66,7 +66,8 @@ TUtility::TUtility(QWidget *owner)
     BitBtn3 = ui::makeButton(this, QStringLiteral("BitBtn3"), QStringLiteral("設定保存"),
                              {25, 330, 100, 30});
 
-    // Beside the specified controls, between the two buttons of the bottom row.
+    // The issuer lines: a button of its own between the two buttons of the bottom row, so that
+    // the form keeps its boxes and their places.
     BitBtn4 = ui::makeButton(this, QStringLiteral("BitBtn4"), QStringLiteral("発行元..."),
                              {140, 330, 121, 30});
 
