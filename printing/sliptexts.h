@@ -34,7 +34,9 @@ struct SlipTexts
     QString total;
 };
 
-/// The shop that issues the slip, from the settings as read at start.
+/// The shop that issues the slip, from the settings as read at start: its name, postal code,
+/// address, telephone and fax, a second address with its telephone, and two bank-account
+/// lines (bank and branch, account type, number, as the shop writes them).
 struct Issuer
 {
     QString name;
@@ -42,6 +44,10 @@ struct Issuer
     QString addr;
     QString tel;
     QString fax;
+    QString addr2;
+    QString tel2;
+    QString bank1;
+    QString bank2;
 };
 
 } // namespace printing

@@ -31,11 +31,26 @@ const QList<Substitution> &substitutions()
         {QStringLiteral("MS Gothic"), {QStringLiteral("IPAGothic")}},
         {QStringLiteral("MS PGothic"), {QStringLiteral("IPAPGothic")}},
         {QStringLiteral("Tahoma"), {QStringLiteral("DejaVu Sans"), QStringLiteral("IPAPGothic")}},
+        // The brush-style face of envelope addresses: a 行書 font where one is installed,
+        // else a Mincho face, which is closer to handwriting than a Gothic one.
+        {QStringLiteral("HG行書体"),
+         {QStringLiteral("AoyagiKouzanFontT"), QStringLiteral("IPAMincho"),
+          QStringLiteral("IPAexMincho")}},
     };
     return table;
 }
 
 } // namespace
+
+// The stand-ins of a face in order of preference; the face itself when it has none.
+QStringList familiesFor(const QString &face)
+{
+    for (const Substitution &s : substitutions()) {
+        if (s.face == face)
+            return s.families;
+    }
+    return {face};
+}
 
 QString installedFamilyFor(const QString &face)
 {
@@ -65,8 +80,10 @@ QFont qtFontFor(const CanvasFont &font, QSize dpi)
 {
     installFontSubstitutions();
     QFont f(installedFamilyFor(font.face));
+    // A face that is not installed falls back to a Japanese one, never to a font without
+    // kana and kanji.
     QStringList fallbacks = {QStringLiteral("IPAPGothic")};
-    f.setFamilies(QStringList{installedFamilyFor(font.face)} + fallbacks);
+    f.setFamilies(familiesFor(font.face) + fallbacks);
     f.setBold(font.bold);
     f.setItalic(font.italic);
     f.setUnderline(font.underline);

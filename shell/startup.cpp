@@ -1,7 +1,9 @@
 #include <shell/startup.h>
 
+#include <printing/systemprinter.h>
 #include <report/fonts.h>
 #include <shell/mmenu.h>
+#include <shell/printcommand.h>
 #include <shell/termination.h>
 #include <store/dmib.h>
 #include <store/schema.h>
@@ -33,6 +35,15 @@ void setUpParser(QCommandLineParser &parser)
     parser.addOption(
         {QStringLiteral("check"),
          QStringLiteral("データベースを開き（なければ作成し）、結果を表示して終了します。")});
+    parser.addOption({QStringLiteral("print"),
+                      QStringLiteral("保存した伝票を画面を出さずに PDF に印刷します。kind は "
+                                     "kokuyo（ｺｸﾖ伝票）または envelope（封筒）。"
+                                     "--slip と --output を一緒に指定します。"),
+                      QStringLiteral("kind")});
+    parser.addOption({QStringLiteral("slip"), QStringLiteral("--print で印刷する伝票番号。"),
+                      QStringLiteral("N")});
+    parser.addOption({QStringLiteral("output"), QStringLiteral("--print の出力先 PDF ファイル。"),
+                      QStringLiteral("file.pdf")});
 }
 
 } // namespace
@@ -60,6 +71,19 @@ StartupOptions parseCommandLine(const QStringList &arguments)
     opts.check = parser.isSet(QStringLiteral("check"));
     if (parser.isSet(QStringLiteral("database")) && opts.database.trimmed().isEmpty())
         opts.error = QStringLiteral("--database に空の名前は指定できません");
+    opts.printKind = parser.value(QStringLiteral("print"));
+    opts.slip = parser.value(QStringLiteral("slip"));
+    opts.output = parser.value(QStringLiteral("output"));
+    opts.print = parser.isSet(QStringLiteral("print"));
+    if (opts.print) {
+        bool number = false;
+        if (opts.slip.toInt(&number) <= 0 || !number)
+            opts.error = QStringLiteral("--print には --slip に伝票番号（正の整数）が必要です");
+        else if (opts.output.trimmed().isEmpty())
+            opts.error = QStringLiteral("--print には --output に PDF ファイル名が必要です");
+    } else if (parser.isSet(QStringLiteral("slip")) || parser.isSet(QStringLiteral("output"))) {
+        opts.error = QStringLiteral("--slip と --output は --print と一緒に指定します");
+    }
     if (!parser.positionalArguments().isEmpty())
         opts.error = QStringLiteral("不明な引数: %1").arg(parser.positionalArguments().join(' '));
     return opts;
@@ -141,6 +165,8 @@ int runApplication(int &argc, char **argv)
     // The program speaks Japanese to a shop in Japan whatever the machine's locale is: dates,
     // units and the report's inherited fonts follow.
     QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
+    if (opts.print)
+        return runPrintCommand(opts, argc, argv);
     if (opts.check) {
         QCoreApplication app(argc, argv);
         setIdentity();
@@ -152,6 +178,7 @@ int runApplication(int &argc, char **argv)
     setIdentity();
     installTranslations(app);
     report::installFontSubstitutions();
+    printing::installSystemPrinter();
     const QString database = opts.database.isEmpty() ? store::defaultDatabasePath() : opts.database;
     store::TDMIB dm(store::SettingsStore(), store::ConnectionParams::withEnvironment(database));
     store::DMIB = &dm;

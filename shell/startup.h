@@ -15,6 +15,10 @@ struct StartupOptions
     bool check = false; // open (creating if needed) the database, report, exit
     bool help = false;
     bool version = false;
+    bool print = false; // --print KIND: print stored slip `slip` into the PDF file `output`
+    QString printKind;
+    QString slip;
+    QString output;
     QString error; // a malformed command line
     QString helpText;
 };

@@ -1,5 +1,6 @@
 #include <shell/utility.h>
 
+#include <shell/issuerdialog.h>
 #include <store/dmib.h>
 #include <ui/handler.h>
 #include <ui/imemode.h>
@@ -65,6 +66,11 @@ TUtility::TUtility(QWidget *owner)
     BitBtn3 = ui::makeButton(this, QStringLiteral("BitBtn3"), QStringLiteral("設定保存"),
                              {25, 330, 100, 30});
 
+    // The issuer lines: a button of its own between the two buttons of the bottom row, so that
+    // the form keeps its boxes and their places.
+    BitBtn4 = ui::makeButton(this, QStringLiteral("BitBtn4"), QStringLiteral("発行元..."),
+                             {140, 330, 121, 30});
+
     ui::applyImeMode(LabeledEdit1, ui::ImeMode::Hiragana);
     ui::applyImeMode(LabeledEdit2, ui::ImeMode::Off);
     ui::applyImeMode(LabeledEdit3, ui::ImeMode::Hiragana);
@@ -75,7 +81,7 @@ TUtility::TUtility(QWidget *owner)
 
     const QList<QWidget *> order = {LabeledEdit1, LabeledEdit2, LabeledEdit3, LabeledEdit4,
                                     LabeledEdit5, LabeledEdit6, LabeledEdit7, BitBtn1,
-                                    BitBtn2,      BitBtn3};
+                                    BitBtn2,      BitBtn3,      BitBtn4};
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
 
@@ -83,6 +89,13 @@ TUtility::TUtility(QWidget *owner)
     // 閉じる is the cancel button: it and Esc close without saving.
     connect(BitBtn2, &QPushButton::clicked, this, &QDialog::reject);
     connect(BitBtn3, &QPushButton::clicked, this, ui::handler(this, &TUtility::BitBtn3Click));
+    connect(BitBtn4, &QPushButton::clicked, this, ui::handler(this, &TUtility::BitBtn4Click));
+}
+
+void TUtility::BitBtn4Click()
+{
+    TIssuerDialog dialog(this);
+    dialog.exec();
 }
 
 QList<ui::LabeledEdit *> TUtility::boxes() const

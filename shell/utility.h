@@ -27,10 +27,12 @@ public:
     QPushButton *BitBtn1;          // 参照
     QPushButton *BitBtn2;          // 閉じる
     QPushButton *BitBtn3;          // 設定保存
+    QPushButton *BitBtn4;          // 発行元: the slip's further issuer lines
 
     void FormActivate();
     void BitBtn1Click();
     void BitBtn3Click();
+    void BitBtn4Click();
 
     /// The settings names in box order.
     static const QStringList &settingNames();

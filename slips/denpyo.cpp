@@ -5,6 +5,7 @@
 #include <slips/slipgrid.h>
 #include <slips/sliprecord.h>
 #include <slips/today.h>
+#include <slips/slipprint.h>
 #include <ui/glyphs.h>
 #include <ui/imemode.h>
 #include <ui/maskedit.h>
@@ -250,6 +251,8 @@ void TDenpyo::buildControls()
         b->installEventFilter(this);
         setCaptionColour(b, false);
     }
+    connect(BitBtn14, &QPushButton::clicked, this, ui::handler(this, &TDenpyo::BitBtn14Click));
+    connect(BitBtn9, &QPushButton::clicked, this, ui::handler(this, &TDenpyo::BitBtn9Click));
 
     TKANO = edit(QStringLiteral("TKANO"), 385, 105, 156, 21, 8, ImeMode::Off);
     TKANO->setReadOnly(true);
@@ -626,6 +629,36 @@ void TDenpyo::GetDenpyo(int ANO_)
     else
         emptySlip();
     markSaved();
+}
+
+printing::SlipTexts TDenpyo::printTexts() const
+{
+    StringGrid1->commitEdit();
+    printing::SlipTexts t;
+    t.kind = ComboBox1->currentText();
+    t.ymd = YMD->maskedText();
+    t.name = NAME1->text();
+    t.zip = ZIP->maskedText();
+    t.addr1 = ADDR1->text();
+    t.addr2 = ADDR2->text();
+    t.tel = TEL->text();
+    for (int r = 1; r < SlipGrid::kRows; ++r)
+        t.lines[r - 1] = {StringGrid1->cell(1, r), StringGrid1->cell(2, r), StringGrid1->cell(3, r),
+                          StringGrid1->cell(4, r), StringGrid1->cell(5, r)};
+    t.gokei = GOKEI->text();
+    t.tax = TAX->text();
+    t.total = TOTAL->text();
+    return t;
+}
+
+void TDenpyo::BitBtn14Click()
+{
+    printKokuyo(this, printTexts());
+}
+
+void TDenpyo::BitBtn9Click()
+{
+    printEnvelope(this, BitBtn9->text(), printTexts());
 }
 
 void TDenpyo::BitBtn3Click()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <printing/sliptexts.h>
 #include <slips/calc.h>
 #include <slips/kindbox.h>
 #include <slips/sliprecord.h>
@@ -86,6 +87,13 @@ public slots:
     void BitBtn3Click();
     /// クリア: empties the slip; the rate and the document kind stay.
     void BitBtn12Click();
+    /// ｺｸﾖ-ｳ334 and 封筒: print what the form shows now, without saving.
+    void BitBtn14Click();
+    void BitBtn9Click();
+
+public:
+    /// The texts of the controls as the printed outputs take them.
+    printing::SlipTexts printTexts() const;
     /// Closing asks first when the slip holds unsaved changes.
     void reject() override;
 

@@ -98,6 +98,18 @@ void TDMIB::DataModuleCreate()
     } catch (const std::exception &e) {
         m_startupProblems << QString::fromUtf8(e.what());
     }
+    const QStringList &issuer = issuerSettingNames();
+    mADDR2 = readSetting(issuer[0]);
+    mTEL2 = readSetting(issuer[1]);
+    mBANK1 = readSetting(issuer[2]);
+    mBANK2 = readSetting(issuer[3]);
+}
+
+const QStringList &TDMIB::issuerSettingNames()
+{
+    static const QStringList names = {QStringLiteral("ADDR2"), QStringLiteral("TEL2"),
+                                      QStringLiteral("BANK1"), QStringLiteral("BANK2")};
+    return names;
 }
 
 } // namespace store

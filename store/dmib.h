@@ -43,6 +43,12 @@ public:
     Query QTokui;
 
     QString mSYANAME, mZIP, mADDR, mTEL, mFAX, mTAX, mZipFileName;
+    /// The issuer lines of the preprinted slip that the shop's details above do not hold:
+    /// a second address and telephone, two bank-account lines.
+    QString mADDR2, mTEL2, mBANK1, mBANK2;
+
+    /// Names of the settings values behind mADDR2 ... mBANK2, in that order.
+    static const QStringList &issuerSettingNames();
 
     /// The tax rate stored at the first start, when no TAX value exists yet.
     static QString standardTaxRate() { return QStringLiteral("10"); }

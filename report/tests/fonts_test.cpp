@@ -1,5 +1,6 @@
 #include <report/fonts.h>
 
+#include <QFontDatabase>
 #include <QFontInfo>
 #include <gtest/gtest.h>
 
@@ -55,3 +56,16 @@ TEST(FontSize, PointSizeAndGdiHeightGiveThePixelSize)
 }
 
 } // namespace
+
+TEST(FontMapping, FacesThatAreNotInstalledFallBackToJapaneseFonts)
+{
+    report::CanvasFont cf;
+    cf.face = QStringLiteral("HG行書体");
+    const QString brush = QStringLiteral("AoyagiKouzanFontT");
+    const QString expected = QFontDatabase::hasFamily(brush) ? brush : QStringLiteral("IPAMincho");
+    EXPECT_EQ(QFontInfo(report::qtFontFor(cf, QSize(96, 96))).family(), expected);
+
+    cf.face = QStringLiteral("No Such Font");
+    EXPECT_EQ(QFontInfo(report::qtFontFor(cf, QSize(96, 96))).family(),
+              QStringLiteral("IPAPGothic"));
+}

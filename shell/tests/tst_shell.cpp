@@ -1,3 +1,4 @@
+#include <shell/issuerdialog.h>
 #include <shell/mmenu.h>
 #include <shell/startup.h>
 #include <shell/utility.h>
@@ -159,6 +160,34 @@ TEST_F(ShellTest, SettingsFormSavesAndShowsTheShopDetails)
     again.FormActivate();
     EXPECT_EQ(again.LabeledEdit1->text(), values[0]);
     EXPECT_EQ(again.LabeledEdit6->text(), values[5]);
+}
+
+TEST_F(ShellTest, IssuerLinesAreSavedBesideTheSettings)
+{
+    const QStringList values = {QStringLiteral("大阪市北区梅田4-5-6"),
+                                QStringLiteral("06-9876-5432"),
+                                QStringLiteral("みずほ銀行 渋谷支店 (普通) 1234567"), QString()};
+    {
+        TIssuerDialog dialog;
+        dialog.show();
+        const QList<LabeledEdit *> boxes = {dialog.edADDR2, dialog.edTEL2, dialog.edBANK1,
+                                            dialog.edBANK2};
+        for (qsizetype i = 0; i < boxes.size(); ++i) {
+            EXPECT_EQ(boxes[i]->text(), QString());
+            typeText(boxes[i], values[i]);
+        }
+        QTest::mouseClick(dialog.btSave, Qt::LeftButton);
+        EXPECT_EQ(messages, QStringList{QStringLiteral("設定を保存しました")});
+    }
+    for (qsizetype i = 0; i < values.size(); ++i)
+        EXPECT_EQ(dm->ReReg(store::TDMIB::issuerSettingNames()[i]), values[i]);
+    EXPECT_EQ(dm->mADDR2, values[0]);
+    EXPECT_EQ(dm->mBANK1, values[2]);
+    // Read at the next start as well.
+    store::TDMIB next(dm->settings(), store::ConnectionParams{});
+    EXPECT_EQ(next.mTEL2, values[1]);
+    TIssuerDialog again;
+    EXPECT_EQ(again.edBANK1->text(), values[2]);
 }
 
 TEST_F(ShellTest, ClosingTheSettingsFormDiscardsEdits)
