@@ -3,6 +3,7 @@
 #include <QGridLayout>
 #include <QMessageBox>
 #include <exception>
+#include <utility>
 
 namespace ui {
 
@@ -32,9 +33,9 @@ void keepReadableWidth(QMessageBox &box)
                       grid->rowCount(), 0, 1, grid->columnCount());
 }
 
-void ZdApplication::setMessageHandler(MessageHandler handler)
+ZdApplication::MessageHandler ZdApplication::setMessageHandler(MessageHandler handler)
 {
-    messageHandler() = std::move(handler);
+    return std::exchange(messageHandler(), std::move(handler));
 }
 
 void showMessage(QWidget *parent, const QString &message)
@@ -86,9 +87,9 @@ bool ZdApplication::notify(QObject *receiver, QEvent *event)
     return false;
 }
 
-void ZdApplication::setErrorHandler(ErrorHandler handler)
+ZdApplication::ErrorHandler ZdApplication::setErrorHandler(ErrorHandler handler)
 {
-    errorHandler() = std::move(handler);
+    return std::exchange(errorHandler(), std::move(handler));
 }
 
 void ZdApplication::reportError(const QString &message)

@@ -27,13 +27,15 @@ public:
 
     /// Replaces the error box (tests record errors instead of showing a modal box).
     using ErrorHandler = std::function<void(const QString &message)>;
-    static void setErrorHandler(ErrorHandler handler);
+    /// Returns the handler it replaces.
+    static ErrorHandler setErrorHandler(ErrorHandler handler);
     /// Shows the message through the current handler.
     static void reportError(const QString &message);
 
     /// Replaces the information box of showMessage (tests record messages instead).
     using MessageHandler = std::function<void(const QString &message)>;
-    static void setMessageHandler(MessageHandler handler);
+    /// Returns the handler it replaces.
+    static MessageHandler setMessageHandler(MessageHandler handler);
 };
 
 /// The text shown for an error that carries no text of its own.

@@ -1,6 +1,7 @@
 #include <printing/kokuyo.h>
 #include <printing/setupdialog.h>
 #include <printing/systemprinter.h>
+#include <testsupport/modal.h>
 
 #include <QApplication>
 #include <QComboBox>
@@ -41,9 +42,7 @@ SlipTexts slip()
 // Confirms the setup dialog that the print is about to show, on the printer `row`.
 void confirmSetupOn(int row)
 {
-    QTimer::singleShot(0, [row] {
-        auto *dlg = qobject_cast<PrinterSetupDialog *>(QApplication::activeModalWidget());
-        ASSERT_NE(dlg, nullptr);
+    testsupport::whenModalShows<PrinterSetupDialog>([row](PrinterSetupDialog *dlg) {
         dlg->cbPrinter->setCurrentIndex(row);
         emit dlg->cbPrinter->activated(row);
         QTest::mouseClick(dlg->btOK, Qt::LeftButton);

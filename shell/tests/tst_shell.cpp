@@ -36,11 +36,12 @@ protected:
             store::SettingsStore(dir.file(QStringLiteral("Velmora/ZORIKADESK.ini"))),
             store::ConnectionParams::withEnvironment(dir.file(QStringLiteral("ZORIKA"))));
         store::DMIB = dm.get();
-        ZdApplication::setMessageHandler([this](const QString &m) { messages.append(m); });
+        m_previousMessages =
+            ZdApplication::setMessageHandler([this](const QString &m) { messages.append(m); });
     }
     void TearDown() override
     {
-        ZdApplication::setMessageHandler({});
+        ZdApplication::setMessageHandler(m_previousMessages);
         store::DMIB = nullptr;
     }
 
@@ -76,6 +77,7 @@ protected:
     TempDir dir;
     std::unique_ptr<store::TDMIB> dm;
     QStringList messages;
+    ZdApplication::MessageHandler m_previousMessages;
 };
 
 TEST_F(ShellTest, MainMenuLooksAndTabsAsDesigned)

@@ -1,5 +1,7 @@
 #include "slipfixture.h"
 
+#include <testsupport/modal.h>
+
 #include <printing/dlgfutoprint.h>
 #include <printing/envelope.h>
 #include <printing/kokuyo.h>
@@ -112,9 +114,7 @@ TEST_F(PrintTest, EnvelopeButtonAsksTheOptionsThenPrints)
         GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
     auto form = openForm(insertSlip(storedSlip()));
     QString caption;
-    QTimer::singleShot(0, [&] {
-        auto *dlg = qobject_cast<printing::TDlgFutoPrint *>(QApplication::activeModalWidget());
-        ASSERT_NE(dlg, nullptr);
+    testsupport::whenModalShows<printing::TDlgFutoPrint>([&](printing::TDlgFutoPrint *dlg) {
         caption = dlg->Label1->text();
         QTest::mouseClick(dlg->BitBtn4, Qt::LeftButton);
     });

@@ -108,9 +108,10 @@ TEST(DataModule, ReadsItsSettingsAtCreation)
         store::TDMIB dm(SettingsStore(file), store::ConnectionParams{});
         const std::string what = c.file ? c.file : "(no file)";
         EXPECT_EQ(dm.mTAX, QLatin1String(c.tax)) << what;
-        if (c.stored)
+        if (c.stored) {
             EXPECT_EQ(SettingsStore(file).ReReg(QStringLiteral("TAX")), QLatin1String(c.stored))
                 << what;
+        }
         ASSERT_EQ(dm.startupProblems().size(), c.problem ? 1 : 0) << what;
         if (c.problem) {
             EXPECT_TRUE(dm.startupProblems().front().contains(QLatin1String("TAX")));
