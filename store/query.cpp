@@ -696,6 +696,19 @@ const Field &Query::fieldByName(const QString &name) const
     throw DbError(QStringLiteral("フィールド '%1' が見つかりません").arg(name));
 }
 
+void Query::declareFields(const QStringList &names)
+{
+    if (m_impl->statement)
+        return;
+    closeQuietly();
+    m_fields.clear();
+    for (const QString &name : names) {
+        Field f;
+        f.m_name = name;
+        m_fields.push_back(f);
+    }
+}
+
 qsizetype Query::fieldIndex(const QString &name) const
 {
     for (size_t i = 0; i < m_fields.size(); ++i)

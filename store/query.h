@@ -141,6 +141,10 @@ public:
     QStringList fieldNames() const;
     /// Position of a column in the result, -1 when there is none of that name.
     qsizetype fieldIndex(const QString &name) const;
+    /// The columns a query has before it is first prepared, so that reading it while it is
+    /// still closed gives NULL (""/0) rather than an unknown-field error. The server's
+    /// columns replace them once the statement is prepared.
+    void declareFields(const QStringList &names);
 
     /// Rows fetched so far.
     qsizetype rowCount() const { return m_rowCount; }

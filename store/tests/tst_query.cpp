@@ -331,6 +331,22 @@ TEST_P(QueryTest, ObserversHearOfEveryChangeOfTheResult)
     EXPECT_EQ(seen.heard, QStringList{"Destroyed"});
 }
 
+TEST_P(QueryTest, DeclaredFieldsReadAsNullUntilTheServersColumnsArrive)
+{
+    insertTokui(QStringLiteral("a"));
+    Query q(db);
+    q.declareFields({QStringLiteral("ANO"), QStringLiteral("TKNAME")});
+    EXPECT_EQ(q.fieldByName(QStringLiteral("TKNAME")).asString(), QString());
+    EXPECT_EQ(q.fieldByName(QStringLiteral("ANO")).asInteger(), 0);
+    q.sql().add(QStringLiteral("select TKNAME, TKTEL from TOKUI"));
+    q.open();
+    EXPECT_EQ(q.fieldByName(QStringLiteral("TKNAME")).asString(), QStringLiteral("a"));
+    EXPECT_THROW(q.fieldByName(QStringLiteral("ANO")), DbError);
+    db.disconnect();
+    EXPECT_EQ(q.fieldByName(QStringLiteral("TKTEL")).asString(), QString())
+        << "a closed query keeps its columns";
+}
+
 TEST_P(QueryTest, PlanShowsWhetherAnIndexIsUsed)
 {
     Query q(db);
