@@ -125,6 +125,9 @@ void TokuiRecord::search(store::Query &query, const QString &name)
     query.sql().clear();
     query.sql().add(QStringLiteral("select * from TOKUI"));
     query.sql().add(QStringLiteral("where TKNAME like :mTKNAME"));
+    // A name anywhere in the name needs every customer read: in stored order and then
+    // sorted, that is several times faster than walking the name index in order.
+    query.sql().add(QStringLiteral("plan sort (TOKUI natural)"));
     query.sql().add(QStringLiteral("order by TKNAME"));
     query.paramByName(QStringLiteral("mTKNAME"))
         .setAsString(QLatin1Char('%') + name + QLatin1Char('%'));

@@ -69,13 +69,18 @@ struct QueryImpl
     fb::Ref<IMessageMetadata> outMeta; // coerced: every column as UTF8 text
     std::vector<unsigned> inTypes;
     std::vector<unsigned> outTypes;
+    // Where each column's value and null flag lie in the output buffer.
+    std::vector<unsigned> outOffsets;
+    std::vector<unsigned> outNullOffsets;
     Buffer inBuf;
     Buffer outBuf;
     unsigned statementType = 0;
+    QString preparedText; // the text `statement` was prepared from
 
     void freeStatement() noexcept
     {
         closeCursor();
+        preparedText.clear();
         if (statement) {
             fb::quietly([&](ThrowStatusWrapper *st) {
                 statement->free(st);
@@ -299,7 +304,8 @@ void Query::notify(QueryChange change, qsizetype first, qsizetype last) noexcept
 
 void Query::sqlChanged() noexcept
 {
-    unprepare();
+    // The statement is freed when the next run finds a different text.
+    close();
     m_parsed = false;
 }
 
@@ -351,8 +357,11 @@ void Query::prepare()
 {
     parse();
     m_db.startTransaction();
-    if (m_impl->statement)
+    // Windows rebuild their statements line by line before every run: the same text again
+    // keeps the statement the server prepared for it.
+    if (m_impl->statement && m_impl->preparedText == m_impl->parsed.text)
         return;
+    m_impl->freeStatement();
     QueryImpl &q = *m_impl;
     ITransaction *tra = m_db.impl().transaction.get();
     IAttachment *att = m_db.impl().attachment.get();
@@ -402,9 +411,16 @@ void Query::prepare()
         }
         q.outMeta.reset(b->getMetadata(st));
         q.outBuf.resize(q.outMeta->getMessageLength(st));
+        q.outOffsets.clear();
+        q.outNullOffsets.clear();
+        for (unsigned i = 0; i < count; ++i) {
+            q.outOffsets.push_back(q.outMeta->getOffset(st, i));
+            q.outNullOffsets.push_back(q.outMeta->getNullOffset(st, i));
+        }
     });
     if (q.inTypes.size() != static_cast<size_t>(q.parsed.names.size()))
         throw DbError(QStringLiteral("パラメータの数が一致しません"));
+    q.preparedText = q.parsed.text;
     guard.keep = true;
 }
 
@@ -657,25 +673,23 @@ QString Query::plan()
 
 void Query::decodeRow(std::vector<Cell> &into)
 {
-    QueryImpl &q = *m_impl;
+    const QueryImpl &q = *m_impl;
     into.assign(m_fields.size(), Cell{});
-    fb::call([&](ThrowStatusWrapper *st) {
-        const unsigned char *buf = q.outBuf.data();
-        for (unsigned i = 0; i < into.size(); ++i) {
-            Cell &c = into[i];
-            ISC_SHORT nullFlag = 0;
-            std::memcpy(&nullFlag, buf + q.outMeta->getNullOffset(st, i), sizeof nullFlag);
-            c.null = nullFlag != 0;
-            if (c.null || isLobType(q.outTypes[i]))
-                continue;
-            const unsigned char *at = buf + q.outMeta->getOffset(st, i);
-            ISC_USHORT len = 0;
-            std::memcpy(&len, at, sizeof len);
-            c.text = QString::fromUtf8(reinterpret_cast<const char *>(at + sizeof len), len);
-            if (q.outTypes[i] == SQL_TYPE_DATE)
-                c.text.replace(QLatin1Char('-'), QLatin1Char('/'));
-        }
-    });
+    const unsigned char *buf = m_impl->outBuf.data();
+    for (size_t i = 0; i < into.size(); ++i) {
+        Cell &c = into[i];
+        ISC_SHORT nullFlag = 0;
+        std::memcpy(&nullFlag, buf + q.outNullOffsets[i], sizeof nullFlag);
+        c.null = nullFlag != 0;
+        if (c.null || isLobType(q.outTypes[i]))
+            continue;
+        const unsigned char *at = buf + q.outOffsets[i];
+        ISC_USHORT len = 0;
+        std::memcpy(&len, at, sizeof len);
+        c.text = QString::fromUtf8(reinterpret_cast<const char *>(at + sizeof len), len);
+        if (q.outTypes[i] == SQL_TYPE_DATE)
+            c.text.replace(QLatin1Char('-'), QLatin1Char('/'));
+    }
 }
 
 void Query::fetchRow()
