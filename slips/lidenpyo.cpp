@@ -92,6 +92,12 @@ TLiDenpyo::TLiDenpyo(QWidget *owner)
     GroupBox1 = new QGroupBox(QStringLiteral("検索"), Panel1);
     GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
     GroupBox1->setGeometry(20, 9, 326, 131);
+    // The frame's top line runs through the caption, so that 年月指定 at the top of the box
+    // stands inside the frame as laid out, not on its line.
+    GroupBox1->setStyleSheet(QStringLiteral(
+        "QGroupBox#GroupBox1 { border: 1px solid palette(mid); margin-top: 7px; }"
+        "QGroupBox#GroupBox1::title { subcontrol-origin: margin; left: 8px; padding: 0 2px;"
+        " background: palette(window); }"));
     const QFont big = ui::fontFor(QStringLiteral("Tahoma"), 12);
     auto box = [&](const QString &name, const QRect &geometry, int maxLength, ui::ImeMode ime) {
         auto *e = new QLineEdit(GroupBox1);
@@ -116,6 +122,12 @@ TLiDenpyo::TLiDenpyo(QWidget *owner)
     Label3 = makeLabel(GroupBox1, QStringLiteral("Label3"), QStringLiteral("年"), 96, 36);
     Label4 = makeLabel(GroupBox1, QStringLiteral("Label4"), QStringLiteral("月"), 142, 36);
     Label2 = makeLabel(GroupBox1, QStringLiteral("Label2"), QStringLiteral("名前"), 15, 71);
+    // A style sheet's box does not hand the window's font down by itself.
+    for (QWidget *w : std::initializer_list<QWidget *>{GroupBox1, BitBtn1, BitBtn2, Label1, Label2,
+                                                       Label3, Label4})
+        w->setFont(ui::baseFont());
+    for (QLabel *l : {Label1, Label2, Label3, Label4})
+        l->adjustSize();
 
     BitBtn3 = ui::makeButton(Panel1, QStringLiteral("BitBtn3"), QStringLiteral("閉じる"),
                              {980, 20, 100, 30});

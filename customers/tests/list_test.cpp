@@ -281,3 +281,19 @@ TEST_F(ListTest, DatabaseErrorsAreShownAndTheListStaysUsable)
 }
 
 } // namespace
+
+namespace {
+
+// Writes the list in picking mode, after a search, to $ZD_CUSTOMER_SNAPSHOT (to look at).
+TEST_F(ListTest, Snapshot)
+{
+    const QString path = qEnvironmentVariable("ZD_CUSTOMER_SNAPSHOT");
+    if (path.isEmpty())
+        GTEST_SKIP() << "set ZD_CUSTOMER_SNAPSHOT to a PNG path";
+    QFont::insertSubstitution(QStringLiteral("Tahoma"), QStringLiteral("IPAPGothic"));
+    auto list = openList(true);
+    search(*list, QStringLiteral("田"));
+    EXPECT_TRUE(list->grab().save(path));
+}
+
+} // namespace
