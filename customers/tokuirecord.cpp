@@ -144,4 +144,17 @@ int TokuiRecord::currentAno(const store::Query &query)
     return int(query.fields()[size_t(column)].asInteger());
 }
 
+QString TokuiRecord::zipForMask(const QString &tkzip)
+{
+    QString digits;
+    for (const QChar c : tkzip) {
+        const int d = c.digitValue();
+        // Decimal digits of any width (ASCII, full-width); not circled or superscript ones.
+        if (d >= 0 && c.category() == QChar::Number_DecimalDigit && digits.size() < 7)
+            digits += QChar(u'0' + d);
+    }
+    digits = digits.leftJustified(7, QLatin1Char(' '));
+    return digits.left(3) + QLatin1Char('-') + digits.mid(3);
+}
+
 } // namespace customers

@@ -63,6 +63,13 @@ public:
     /// its end.
     static int currentAno(const store::Query &query);
 
+    /// A register postal code as the slip's masked box (three digits, "-", four digits)
+    /// takes it: its digits, full-width ones as plain digits, in the mask's places, and
+    /// blanks for places no digit fills. Everything else (a leading 〒, hyphens, blanks) is
+    /// left out, and digits beyond the seventh are dropped. "1234567" gives "123-4567",
+    /// "〒１００－０００１" gives "100-0001", "" gives "   -    ".
+    static QString zipForMask(const QString &tkzip);
+
 private:
     store::Database &m_db;
     store::Query m_InUpQuery;

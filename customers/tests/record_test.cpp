@@ -25,6 +25,32 @@ QMap<QString, QString> fullCustomer()
             {"TKBIKO", "月末締め"},    {"SYSDAY", "2024/02/29"},      {"KUBUN1", "3"}};
 }
 
+// The decision: a register postal code enters the slip's masked box as its digits.
+TEST(TokuiZip, RegisterPostalCodesEnterTheMaskedBoxAsTheirDigits)
+{
+    const struct
+    {
+        const char *tkzip, *masked;
+    } cases[] = {
+        {"100-0001", "100-0001"},
+        {"1000001", "100-0001"},
+        {"１００－０００１", "100-0001"},
+        {"１０００００１", "100-0001"},
+        {"〒100-0001", "100-0001"},
+        {"〒 100 0001", "100-0001"},
+        {"", "   -    "},
+        {"100", "100-    "},
+        {"12-34", "123-4   "},
+        {"100-00012", "100-0001"},
+        {"①②③", "   -    "},
+        {"abc", "   -    "},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(customers::TokuiRecord::zipForMask(QString::fromUtf8(c.tkzip)),
+                  QString::fromUtf8(c.masked))
+            << c.tkzip;
+}
+
 class RecordTest : public CustomerTest
 {
 protected:
