@@ -1,7 +1,9 @@
 #include <shell/mmenu.h>
 
+#include <customers/litokui.h>
 #include <shell/utility.h>
 #include <slips/denpyo.h>
+#include <slips/lidenpyo.h>
 #include <store/dmib.h>
 #include <ui/handler.h>
 #include <ui/widgets.h>
@@ -96,12 +98,15 @@ void TMmenu::BitBtn2Click()
 
 void TMmenu::BitBtn3Click()
 {
-    store::DMIB->IBDatabase1.disconnect();
+    slips::LiDenpyo = new slips::TLiDenpyo(this);
+    openModal(slips::LiDenpyo);
 }
 
 void TMmenu::BitBtn4Click()
 {
-    store::DMIB->IBDatabase1.disconnect();
+    // Browsing: OK and キャンセル stay hidden.
+    customers::LiTokui = new customers::TLiTokui(this);
+    openModal(customers::LiTokui);
 }
 
 void TMmenu::BitBtn5Click()

@@ -61,6 +61,11 @@ TDMIB::TDMIB(const SettingsStore &settings, const ConnectionParams &params)
     , m_settings(settings)
 {
     QTokui.sql().add(QStringLiteral("select * from TOKUI"));
+    // Its field definitions: a caller may read it before it was ever opened.
+    QStringList columns;
+    for (const FieldDef &f : QTokuiFields())
+        columns << f.column;
+    QTokui.declareFields(columns);
     DataModuleCreate();
     IBDatabase1.setParams(params);
 }

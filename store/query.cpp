@@ -7,7 +7,9 @@
 #include <ibase.h>
 
 #include <QRegularExpression>
+#include <algorithm>
 #include <cstring>
+#include <iterator>
 
 namespace store {
 
@@ -67,13 +69,18 @@ struct QueryImpl
     fb::Ref<IMessageMetadata> outMeta; // coerced: every column as UTF8 text
     std::vector<unsigned> inTypes;
     std::vector<unsigned> outTypes;
+    // Where each column's value and null flag lie in the output buffer.
+    std::vector<unsigned> outOffsets;
+    std::vector<unsigned> outNullOffsets;
     Buffer inBuf;
     Buffer outBuf;
     unsigned statementType = 0;
+    QString preparedText; // the text `statement` was prepared from
 
     void freeStatement() noexcept
     {
         closeCursor();
+        preparedText.clear();
         if (statement) {
             fb::quietly([&](ThrowStatusWrapper *st) {
                 statement->free(st);
@@ -267,13 +274,38 @@ Query::Query(Database &db)
 
 Query::~Query()
 {
+    notify(QueryChange::Destroyed);
+    m_observers.clear();
     m_impl->freeStatement();
     m_db.unregisterQuery(this);
 }
 
+void Query::addObserver(QueryObserver *observer)
+{
+    if (observer &&
+        std::find(m_observers.begin(), m_observers.end(), observer) == m_observers.end())
+        m_observers.push_back(observer);
+}
+
+void Query::removeObserver(QueryObserver *observer) noexcept
+{
+    m_observers.erase(std::remove(m_observers.begin(), m_observers.end(), observer),
+                      m_observers.end());
+}
+
+void Query::notify(QueryChange change, qsizetype first, qsizetype last) noexcept
+{
+    // An observer may remove itself (or another) while being told.
+    const std::vector<QueryObserver *> observers = m_observers;
+    for (QueryObserver *o : observers)
+        if (std::find(m_observers.begin(), m_observers.end(), o) != m_observers.end())
+            o->queryChanged(change, first, last);
+}
+
 void Query::sqlChanged() noexcept
 {
-    unprepare();
+    // The statement is freed when the next run finds a different text.
+    close();
     m_parsed = false;
 }
 
@@ -325,8 +357,11 @@ void Query::prepare()
 {
     parse();
     m_db.startTransaction();
-    if (m_impl->statement)
+    // Windows rebuild their statements line by line before every run: the same text again
+    // keeps the statement the server prepared for it.
+    if (m_impl->statement && m_impl->preparedText == m_impl->parsed.text)
         return;
+    m_impl->freeStatement();
     QueryImpl &q = *m_impl;
     ITransaction *tra = m_db.impl().transaction.get();
     IAttachment *att = m_db.impl().attachment.get();
@@ -376,9 +411,16 @@ void Query::prepare()
         }
         q.outMeta.reset(b->getMetadata(st));
         q.outBuf.resize(q.outMeta->getMessageLength(st));
+        q.outOffsets.clear();
+        q.outNullOffsets.clear();
+        for (unsigned i = 0; i < count; ++i) {
+            q.outOffsets.push_back(q.outMeta->getOffset(st, i));
+            q.outNullOffsets.push_back(q.outMeta->getNullOffset(st, i));
+        }
     });
     if (q.inTypes.size() != static_cast<size_t>(q.parsed.names.size()))
         throw DbError(QStringLiteral("パラメータの数が一致しません"));
+    q.preparedText = q.parsed.text;
     guard.keep = true;
 }
 
@@ -437,7 +479,19 @@ QString Param::name() const
 
 void Query::open()
 {
-    close();
+    const bool hadResult = m_open || m_rowCount > 0;
+    closeQuietly();
+    // Observers hear of the new result once, and of the emptied one when opening fails.
+    struct TellObservers
+    {
+        Query &q;
+        bool tell;
+        ~TellObservers()
+        {
+            if (tell)
+                q.notify(QueryChange::Reset);
+        }
+    } tell{*this, hadResult};
     prepare();
     QueryImpl &q = *m_impl;
     fb::Ref<IMessageMetadata> in = bindParams(q, m_params);
@@ -446,8 +500,13 @@ void Query::open()
         return q.statement->openCursor(st, tra, in.get(), q.inBuf.data(), q.outMeta.get(), 0);
     }));
     m_open = true;
-    m_eof = false;
-    next();
+    m_allFetched = false;
+    tell.tell = true;
+    fetchRows(1);
+    if (m_rowCount > 0) {
+        m_eof = false;
+        showRow(0);
+    }
 }
 
 void Query::execSql()
@@ -476,56 +535,171 @@ void Query::execSql()
         fetchRow();
 }
 
-void Query::close() noexcept
+void Query::closeQuietly() noexcept
 {
     m_impl->closeCursor();
     m_open = false;
     m_eof = true;
+    m_allFetched = true;
+    m_cells.clear();
+    m_rowCount = 0;
+    m_current = -1;
     for (Field &f : m_fields) {
         f.m_null = true;
         f.m_text.clear();
     }
 }
 
+void Query::close() noexcept
+{
+    const bool hadResult = m_open || m_rowCount > 0;
+    closeQuietly();
+    if (hadResult)
+        notify(QueryChange::Reset);
+}
+
+qsizetype Query::fetchRows(qsizetype count)
+{
+    QueryImpl &q = *m_impl;
+    const size_t width = m_fields.size();
+    qsizetype fetched = 0;
+    std::vector<Cell> row;
+    while (fetched < count && m_open && !m_allFetched) {
+        const int r = fb::call(
+            [&](ThrowStatusWrapper *st) { return q.cursor->fetchNext(st, q.outBuf.data()); });
+        if (r != IStatus::RESULT_OK) {
+            // The whole result is here: the server's cursor is no longer needed.
+            m_allFetched = true;
+            q.closeCursor();
+            break;
+        }
+        decodeRow(row);
+        m_cells.reserve(m_cells.size() + width);
+        std::move(row.begin(), row.end(), std::back_inserter(m_cells));
+        ++m_rowCount;
+        ++fetched;
+    }
+    return fetched;
+}
+
+qsizetype Query::fetchMore(qsizetype count)
+{
+    const qsizetype first = m_rowCount;
+    const qsizetype fetched = fetchRows(count);
+    if (fetched > 0)
+        notify(QueryChange::RowsFetched, first, m_rowCount - 1);
+    return fetched;
+}
+
+void Query::fetchAll()
+{
+    while (!allFetched())
+        fetchMore(1024);
+}
+
 void Query::next()
 {
     if (!m_open || m_eof)
         return;
-    QueryImpl &q = *m_impl;
-    const int r =
-        fb::call([&](ThrowStatusWrapper *st) { return q.cursor->fetchNext(st, q.outBuf.data()); });
-    if (r != IStatus::RESULT_OK) {
+    const qsizetype target = m_current + 1;
+    if (target >= m_rowCount)
+        fetchMore(1);
+    if (target < m_rowCount) {
+        showRow(target);
+    } else {
         m_eof = true;
+        m_current = m_rowCount;
         for (Field &f : m_fields) {
             f.m_null = true;
             f.m_text.clear();
         }
-        return;
     }
-    fetchRow();
+    notify(QueryChange::CurrentRow, currentRow(), currentRow());
+}
+
+bool Query::setCurrentRow(qsizetype row)
+{
+    if (!m_open || row < 0)
+        return false;
+    if (row >= m_rowCount)
+        fetchMore(row - m_rowCount + 1);
+    if (row >= m_rowCount)
+        return false;
+    if (row == m_current && !m_eof)
+        return true;
+    m_eof = false;
+    showRow(row);
+    notify(QueryChange::CurrentRow, row, row);
+    return true;
+}
+
+void Query::showRow(qsizetype row) noexcept
+{
+    m_current = row;
+    const size_t width = m_fields.size();
+    const size_t at = static_cast<size_t>(row) * width;
+    for (size_t i = 0; i < width; ++i) {
+        m_fields[i].m_text = m_cells[at + i].text;
+        m_fields[i].m_null = m_cells[at + i].null;
+    }
+}
+
+const QString &Query::textAt(qsizetype row, qsizetype column) const
+{
+    static const QString none;
+    const auto width = static_cast<qsizetype>(m_fields.size());
+    if (row < 0 || row >= m_rowCount || column < 0 || column >= width)
+        return none;
+    const Cell &c = m_cells[static_cast<size_t>(row * width + column)];
+    return c.null ? none : c.text;
+}
+
+bool Query::isNullAt(qsizetype row, qsizetype column) const
+{
+    const auto width = static_cast<qsizetype>(m_fields.size());
+    if (row < 0 || row >= m_rowCount || column < 0 || column >= width)
+        return true;
+    return m_cells[static_cast<size_t>(row * width + column)].null;
+}
+
+QString Query::plan()
+{
+    prepare();
+    return fb::call([&](ThrowStatusWrapper *st) {
+        const char *text = m_impl->statement->getPlan(st, false);
+        return QString::fromUtf8(text ? text : "").trimmed();
+    });
+}
+
+void Query::decodeRow(std::vector<Cell> &into)
+{
+    const QueryImpl &q = *m_impl;
+    into.assign(m_fields.size(), Cell{});
+    const unsigned char *buf = m_impl->outBuf.data();
+    for (size_t i = 0; i < into.size(); ++i) {
+        Cell &c = into[i];
+        ISC_SHORT nullFlag = 0;
+        std::memcpy(&nullFlag, buf + q.outNullOffsets[i], sizeof nullFlag);
+        c.null = nullFlag != 0;
+        if (c.null || isLobType(q.outTypes[i]))
+            continue;
+        const unsigned char *at = buf + q.outOffsets[i];
+        ISC_USHORT len = 0;
+        std::memcpy(&len, at, sizeof len);
+        c.text = QString::fromUtf8(reinterpret_cast<const char *>(at + sizeof len), len);
+        if (q.outTypes[i] == SQL_TYPE_DATE)
+            c.text.replace(QLatin1Char('-'), QLatin1Char('/'));
+    }
 }
 
 void Query::fetchRow()
 {
-    QueryImpl &q = *m_impl;
-    fb::call([&](ThrowStatusWrapper *st) {
-        const unsigned char *buf = q.outBuf.data();
-        for (unsigned i = 0; i < m_fields.size(); ++i) {
-            Field &f = m_fields[i];
-            ISC_SHORT nullFlag = 0;
-            std::memcpy(&nullFlag, buf + q.outMeta->getNullOffset(st, i), sizeof nullFlag);
-            f.m_null = nullFlag != 0;
-            f.m_text.clear();
-            if (f.m_null || isLobType(q.outTypes[i]))
-                continue;
-            const unsigned char *at = buf + q.outMeta->getOffset(st, i);
-            ISC_USHORT len = 0;
-            std::memcpy(&len, at, sizeof len);
-            f.m_text = QString::fromUtf8(reinterpret_cast<const char *>(at + sizeof len), len);
-            if (q.outTypes[i] == SQL_TYPE_DATE)
-                f.m_text.replace(QLatin1Char('-'), QLatin1Char('/'));
-        }
-    });
+    std::vector<Cell> row;
+    decodeRow(row);
+    for (size_t i = 0; i < m_fields.size(); ++i) {
+        m_fields[i].m_text = std::move(row[i].text);
+        m_fields[i].m_null = row[i].null;
+    }
 }
 
 const Field &Query::fieldByName(const QString &name) const
@@ -534,6 +708,27 @@ const Field &Query::fieldByName(const QString &name) const
         if (f.m_name.compare(name, Qt::CaseInsensitive) == 0)
             return f;
     throw DbError(QStringLiteral("フィールド '%1' が見つかりません").arg(name));
+}
+
+void Query::declareFields(const QStringList &names)
+{
+    if (m_impl->statement)
+        return;
+    closeQuietly();
+    m_fields.clear();
+    for (const QString &name : names) {
+        Field f;
+        f.m_name = name;
+        m_fields.push_back(f);
+    }
+}
+
+qsizetype Query::fieldIndex(const QString &name) const
+{
+    for (size_t i = 0; i < m_fields.size(); ++i)
+        if (m_fields[i].m_name.compare(name, Qt::CaseInsensitive) == 0)
+            return static_cast<qsizetype>(i);
+    return -1;
 }
 
 QStringList Query::fieldNames() const

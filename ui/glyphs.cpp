@@ -53,6 +53,21 @@ void drawParcel(QPainter &p)
     p.drawLine(8, 4, 8, 14);
 }
 
+void drawCheck(QPainter &p)
+{
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(0, 0x80, 0), 3, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.drawPolyline(QPolygon({QPoint(2, 8), QPoint(6, 12), QPoint(14, 3)}));
+}
+
+void drawCross(QPainter &p)
+{
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(0xC0, 0, 0), 3, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(3, 3, 13, 13);
+    p.drawLine(13, 3, 3, 13);
+}
+
 } // namespace
 
 QIcon glyphIcon(Glyph glyph)
@@ -73,6 +88,12 @@ QIcon glyphIcon(Glyph glyph)
         break;
     case Glyph::Parcel:
         drawParcel(p);
+        break;
+    case Glyph::Check:
+        drawCheck(p);
+        break;
+    case Glyph::Cross:
+        drawCross(p);
         break;
     }
     p.end();

@@ -4,8 +4,9 @@
 
 namespace ui {
 
-/// Small button pictures of the slip form, drawn rather than shipped as bitmaps.
-enum class Glyph { Close, Printer, Envelope, Parcel };
+/// Small button pictures, drawn rather than shipped as bitmaps: Check is the green tick of an
+/// OK button, Cross the red cross of a cancel button.
+enum class Glyph { Close, Printer, Envelope, Parcel, Check, Cross };
 
 QIcon glyphIcon(Glyph glyph);
 

@@ -29,9 +29,10 @@ QPushButton *makeButton(QWidget *parent, const QString &name, const QString &cap
 }
 
 LabeledEdit::LabeledEdit(QWidget *parent, const QString &name, const QString &caption,
-                         const QRect &geometry)
+                         const QRect &geometry, LabelPosition position)
     : QLineEdit(parent)
     , m_label(new QLabel(caption, parent))
+    , m_position(position)
 {
     setObjectName(name);
     m_label->setObjectName(name + QStringLiteral("Label"));
@@ -50,7 +51,11 @@ void LabeledEdit::placeLabel()
 {
     m_label->adjustSize();
     const QRect g = geometry();
-    m_label->move(g.left() - 3 - m_label->width(), g.top() + (g.height() - m_label->height()) / 2);
+    if (m_position == LabelPosition::Above)
+        m_label->move(g.left(), g.top() - 3 - m_label->height());
+    else
+        m_label->move(g.left() - 3 - m_label->width(),
+                      g.top() + (g.height() - m_label->height()) / 2);
 }
 
 QIcon doorIcon()

@@ -19,12 +19,13 @@ QFont fontFor(const QString &face, int points);
 QPushButton *makeButton(QWidget *parent, const QString &name, const QString &caption,
                         const QRect &geometry);
 
-/// An edit box with its caption label on its left side, 3 pixels away.
+/// An edit box with its caption label on its left side or above it, 3 pixels away.
 class LabeledEdit : public QLineEdit
 {
 public:
-    LabeledEdit(QWidget *parent, const QString &name, const QString &caption,
-                const QRect &geometry);
+    enum class LabelPosition { Left, Above };
+    LabeledEdit(QWidget *parent, const QString &name, const QString &caption, const QRect &geometry,
+                LabelPosition position = LabelPosition::Left);
     QLabel *label() const { return m_label; }
 
 protected:
@@ -33,6 +34,7 @@ protected:
 private:
     void placeLabel();
     QLabel *m_label;
+    LabelPosition m_position;
 };
 
 /// The small open-door picture of the closing buttons (normal and greyed).

@@ -126,6 +126,40 @@ TEST_F(ShellTest, ClosingAWindowFromTheMenuClosesTheConnection)
     EXPECT_TRUE(dm->IBDatabase1.connected());
 }
 
+TEST_F(ShellTest, ListButtonsOpenTheirListsAndCloseTheConnectionAfterwards)
+{
+    ASSERT_EQ(prepareDatabase(*dm), QString());
+    TMmenu menu;
+    menu.show();
+    for (QPushButton *button : {menu.BitBtn3, menu.BitBtn4}) {
+        dm->IBDatabase1.connect();
+        QString opened;
+        bool okShown = true;
+        auto *poll = new QTimer(&menu);
+        poll->setInterval(5);
+        QObject::connect(poll, &QTimer::timeout, [&, poll] {
+            auto *d = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+            if (!d || !d->isVisible())
+                return;
+            poll->stop();
+            opened = d->objectName();
+            if (auto *ok = d->findChild<QPushButton *>(QStringLiteral("BitBtn4")))
+                okShown =
+                    opened == QStringLiteral("LiTokui") && (ok->isVisible() || ok->isEnabled());
+            d->reject();
+        });
+        poll->start();
+        QTest::mouseClick(button, Qt::LeftButton);
+        delete poll;
+        EXPECT_EQ(opened,
+                  button == menu.BitBtn3 ? QStringLiteral("LiDenpyo") : QStringLiteral("LiTokui"));
+        if (button == menu.BitBtn4) {
+            EXPECT_FALSE(okShown) << "お客様名簿 opens the list for browsing";
+        }
+        EXPECT_FALSE(dm->IBDatabase1.connected());
+    }
+}
+
 TEST_F(ShellTest, SettingsFormSavesAndShowsTheShopDetails)
 {
     const QStringList values = {QStringLiteral("㈱髙﨑商店"),

@@ -238,6 +238,125 @@ TEST_P(QueryTest, SelectStarExposesEveryColumnByName)
     EXPECT_EQ(q.fieldByName(QStringLiteral("GOKEI")).asString(), QString());
 }
 
+// Records what a query tells its observers, as "Reset", "RowsFetched 1-2", "CurrentRow 3".
+class RecordingObserver : public store::QueryObserver
+{
+public:
+    QStringList heard;
+    void queryChanged(store::QueryChange change, qsizetype first, qsizetype last) noexcept override
+    {
+        static const char *const names[] = {"Reset", "RowsFetched", "CurrentRow", "Destroyed"};
+        QString s = QLatin1String(names[int(change)]);
+        if (change == store::QueryChange::RowsFetched)
+            s += QStringLiteral(" %1-%2").arg(first).arg(last);
+        else if (change == store::QueryChange::CurrentRow)
+            s += QStringLiteral(" %1").arg(first);
+        heard << s;
+    }
+};
+
+TEST_P(QueryTest, FetchedRowsStayAndTheCurrentRowMovesBothWays)
+{
+    for (const char *name : {"a", "b", "c", "d", "e"})
+        insertTokui(QString::fromLatin1(name));
+    insertTokui(QString()); // an empty name reads as ""
+    Query q(db);
+    q.sql().add(QStringLiteral("select TKNAME, SYSDAY from TOKUI order by TKNAME nulls last"));
+    q.open();
+    EXPECT_EQ(q.rowCount(), 1) << "rows come on demand";
+    EXPECT_EQ(q.currentRow(), 0);
+    auto name = [&q] {
+        return q.fieldByName(QStringLiteral("TKNAME")).asString();
+    };
+    EXPECT_EQ(name(), QString());
+
+    ASSERT_TRUE(q.setCurrentRow(4));
+    EXPECT_EQ(q.rowCount(), 5);
+    EXPECT_EQ(name(), QStringLiteral("d"));
+    ASSERT_TRUE(q.setCurrentRow(2));
+    EXPECT_EQ(name(), QStringLiteral("b"));
+    q.next();
+    EXPECT_EQ(name(), QStringLiteral("c"));
+    EXPECT_FALSE(q.setCurrentRow(9));
+    EXPECT_EQ(q.currentRow(), 3) << "a row that is not there leaves the current one";
+    EXPECT_TRUE(q.allFetched());
+    EXPECT_EQ(q.rowCount(), 6);
+    EXPECT_EQ(q.textAt(5, 0), QStringLiteral("e"));
+    EXPECT_TRUE(q.isNullAt(5, 1));
+    EXPECT_EQ(q.textAt(6, 0), QString());
+    EXPECT_EQ(q.fieldIndex(QStringLiteral("sysday")), 1);
+
+    ASSERT_TRUE(q.setCurrentRow(5));
+    q.next();
+    EXPECT_TRUE(q.eof());
+    EXPECT_EQ(q.currentRow(), -1);
+    EXPECT_TRUE(q.fieldByName(QStringLiteral("TKNAME")).isNull());
+    ASSERT_TRUE(q.setCurrentRow(1)) << "a grid may go back after the end";
+    EXPECT_FALSE(q.eof());
+    EXPECT_EQ(name(), QStringLiteral("a"));
+
+    q.close();
+    EXPECT_EQ(q.rowCount(), 0);
+    EXPECT_EQ(q.currentRow(), -1);
+    EXPECT_FALSE(q.setCurrentRow(0));
+}
+
+TEST_P(QueryTest, ObserversHearOfEveryChangeOfTheResult)
+{
+    for (const char *name : {"a", "b", "c"})
+        insertTokui(QString::fromLatin1(name));
+    RecordingObserver seen;
+    {
+        Query q(db);
+        q.addObserver(&seen);
+        q.sql().add(QStringLiteral("select TKNAME from TOKUI order by TKNAME"));
+        q.open();
+        q.fetchMore(10);
+        q.setCurrentRow(2);
+        q.setCurrentRow(2); // no move, nothing to tell
+        q.next();           // past the end
+        q.open();           // run again: one reset, not two
+        q.close();
+        q.close(); // already closed
+        q.open();
+        db.disconnect(); // closes every query
+        EXPECT_EQ(seen.heard, (QStringList{"Reset", "RowsFetched 1-2", "CurrentRow 2",
+                                           "CurrentRow -1", "Reset", "Reset", "Reset", "Reset"}));
+        seen.heard.clear();
+        q.sql().clear();
+        q.sql().add(QStringLiteral("select nothing from NOWHERE"));
+        EXPECT_THROW(q.open(), DbError);
+        EXPECT_TRUE(seen.heard.isEmpty()) << "a closed query that fails to open stays empty";
+    }
+    EXPECT_EQ(seen.heard, QStringList{"Destroyed"});
+}
+
+TEST_P(QueryTest, DeclaredFieldsReadAsNullUntilTheServersColumnsArrive)
+{
+    insertTokui(QStringLiteral("a"));
+    Query q(db);
+    q.declareFields({QStringLiteral("ANO"), QStringLiteral("TKNAME")});
+    EXPECT_EQ(q.fieldByName(QStringLiteral("TKNAME")).asString(), QString());
+    EXPECT_EQ(q.fieldByName(QStringLiteral("ANO")).asInteger(), 0);
+    q.sql().add(QStringLiteral("select TKNAME, TKTEL from TOKUI"));
+    q.open();
+    EXPECT_EQ(q.fieldByName(QStringLiteral("TKNAME")).asString(), QStringLiteral("a"));
+    EXPECT_THROW(q.fieldByName(QStringLiteral("ANO")), DbError);
+    db.disconnect();
+    EXPECT_EQ(q.fieldByName(QStringLiteral("TKTEL")).asString(), QString())
+        << "a closed query keeps its columns";
+}
+
+TEST_P(QueryTest, PlanShowsWhetherAnIndexIsUsed)
+{
+    Query q(db);
+    q.sql().add(QStringLiteral("select * from TOKUI where TKNAME starting with :P"));
+    EXPECT_TRUE(q.plan().contains(QStringLiteral("IX_TOKUI_TKNAME"))) << q.plan().toStdString();
+    q.sql().clear();
+    q.sql().add(QStringLiteral("select * from TOKUI where TKTEL = :P"));
+    EXPECT_TRUE(q.plan().contains(QStringLiteral("NATURAL"))) << q.plan().toStdString();
+}
+
 INSTANTIATE_TEST_SUITE_P(Backends, QueryTest, ::testing::Values(Backend::Embedded, Backend::Server),
                          testsupport::backendName);
 

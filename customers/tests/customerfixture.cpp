@@ -1,0 +1,184 @@
+#include "customerfixture.h"
+
+#include <store/query.h>
+#include <store/schema.h>
+#include <testsupport/testmain.h>
+#include <ui/question.h>
+#include <ui/zdapplication.h>
+
+#include <QApplication>
+#include <QInputMethodEvent>
+#include <QLineEdit>
+#include <QTest>
+#include <QTimer>
+
+namespace customerstest {
+
+void CustomerTest::SetUp()
+{
+    store::SettingsStore settings(m_dir.file(QStringLiteral("ZORIKADESK.ini")));
+    m_dmib = std::make_unique<store::TDMIB>(
+        settings, store::ConnectionParams{m_dir.file(QStringLiteral("ZORIKA"))});
+    store::DMIB = m_dmib.get();
+    store::openOrCreate(m_dmib->IBDatabase1);
+    testsupport::reportedErrors().clear();
+    ui::ZdApplication::setMessageHandler([this](const QString &m) { messages << m; });
+    ui::setQuestionHandler([this](const QString &q) {
+        questions << q;
+        return answer;
+    });
+}
+
+void CustomerTest::TearDown()
+{
+    settle();
+    ui::ZdApplication::setMessageHandler({});
+    ui::setQuestionHandler({});
+    m_dmib->IBDatabase1.disconnect();
+    store::DMIB = nullptr;
+    m_dmib.reset();
+    testsupport::reportedErrors().clear();
+}
+
+int CustomerTest::insertTokui(const QMap<QString, QString> &values)
+{
+    store::Database &db = m_dmib->IBDatabase1;
+    store::Query q(db);
+    const QStringList names = values.keys();
+    QStringList params;
+    for (const QString &n : names)
+        params << QLatin1Char(':') + n;
+    q.sql().add(QStringLiteral("insert into TOKUI (%1) values (%2) returning ANO")
+                    .arg(names.join(QLatin1Char(',')), params.join(QLatin1Char(','))));
+    for (const QString &n : names)
+        q.paramByName(n).setAsString(values.value(n));
+    db.startTransaction();
+    q.execSql();
+    const int ano = int(q.fieldByName(QStringLiteral("ANO")).asInteger());
+    q.close();
+    db.commitRetaining();
+    return ano;
+}
+
+QMap<QString, QString> CustomerTest::row(int ano)
+{
+    store::Query q(m_dmib->IBDatabase1);
+    q.sql().add(QStringLiteral("select * from TOKUI where ANO = :ANO"));
+    q.paramByName(QStringLiteral("ANO")).setAsInteger(ano);
+    q.open();
+    QMap<QString, QString> values;
+    if (!q.eof())
+        for (const store::Field &f : q.fields())
+            values.insert(f.name(), f.isNull() ? QStringLiteral("<null>") : f.asString());
+    return values;
+}
+
+int CustomerTest::tokuiCount()
+{
+    store::Query q(m_dmib->IBDatabase1);
+    q.sql().add(QStringLiteral("select count(*) as N from TOKUI"));
+    q.open();
+    return int(q.fieldByName(QStringLiteral("N")).asInteger());
+}
+
+void CustomerTest::execOther(const QString &sql)
+{
+    store::Database other;
+    other.setParams(m_dmib->IBDatabase1.params());
+    store::Query q(other);
+    q.sql().add(sql);
+    q.execSql();
+    other.commit();
+    other.disconnect();
+}
+
+QWidget *focused()
+{
+    return QApplication::focusWidget();
+}
+
+void settle()
+{
+    for (int i = 0; i < 3; ++i) {
+        QCoreApplication::processEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+}
+
+void showActive(QWidget *window)
+{
+    window->show();
+    QApplication::setActiveWindow(window);
+    EXPECT_TRUE(QTest::qWaitForWindowActive(window));
+    settle();
+}
+
+void typeText(const QString &text)
+{
+    QWidget *target = focused();
+    if (!target)
+        return;
+    bool ascii = true;
+    for (QChar c : text)
+        ascii = ascii && c.unicode() < 0x80;
+    if (ascii) {
+        QTest::keyClicks(target, text);
+    } else {
+        QInputMethodEvent event;
+        event.setCommitString(text);
+        QApplication::sendEvent(target, &event);
+    }
+    settle();
+}
+
+void typeInto(QWidget *box, const QString &text)
+{
+    QTest::mouseClick(box, Qt::LeftButton);
+    box->setFocus(Qt::MouseFocusReason);
+    settle();
+    if (auto *edit = qobject_cast<QLineEdit *>(box)) {
+        edit->selectAll();
+        if (!edit->text().isEmpty() && text.isEmpty())
+            QTest::keyClick(edit, Qt::Key_Delete);
+    }
+    typeText(text);
+}
+
+void pressKey(Qt::Key key, Qt::KeyboardModifiers modifiers)
+{
+    if (QWidget *target = focused())
+        QTest::keyClick(target, key, modifiers);
+    settle();
+}
+
+QStringList tabWalk(int steps)
+{
+    QStringList names;
+    for (int i = 0; i < steps; ++i) {
+        pressKey(Qt::Key_Tab);
+        names << (focused() ? focused()->objectName() : QString());
+    }
+    return names;
+}
+
+void whenModalShows(const char *className, std::function<void(QWidget *modal)> action)
+{
+    auto *timer = new QTimer;
+    timer->setInterval(5);
+    auto ticks = std::make_shared<int>(0);
+    QObject::connect(timer, &QTimer::timeout, [timer, action, className, ticks] {
+        QWidget *modal = QApplication::activeModalWidget();
+        const bool shown = modal && modal->isVisible() && modal->inherits(className);
+        if (!shown && ++*ticks < 2000)
+            return;
+        timer->stop();
+        timer->deleteLater();
+        if (shown)
+            action(modal);
+        else
+            ADD_FAILURE() << className << " never showed";
+    });
+    timer->start();
+}
+
+} // namespace customerstest

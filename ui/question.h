@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+
+class QWidget;
+
+namespace ui {
+
+/// Asks a はい / いいえ question in a message box; いいえ is the default and Esc answers it.
+/// True for はい.
+bool askYesNo(QWidget *parent, const QString &question);
+
+/// Replaces the question box (tests answer instead of a user); an empty handler restores it.
+using QuestionHandler = std::function<bool(const QString &question)>;
+void setQuestionHandler(QuestionHandler handler);
+
+} // namespace ui
