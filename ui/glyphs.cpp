@@ -53,6 +53,21 @@ void drawParcel(QPainter &p)
     p.drawLine(8, 4, 8, 14);
 }
 
+void drawCheck(QPainter &p)
+{
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(0, 0x80, 0), 3, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.drawPolyline(QPolygon({QPoint(3, 8), QPoint(7, 12), QPoint(13, 3)}));
+}
+
+void drawCancel(QPainter &p)
+{
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(0xC0, 0, 0), 3, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(4, 4, 12, 12);
+    p.drawLine(12, 4, 4, 12);
+}
+
 } // namespace
 
 QIcon glyphIcon(Glyph glyph)
@@ -73,6 +88,12 @@ QIcon glyphIcon(Glyph glyph)
         break;
     case Glyph::Parcel:
         drawParcel(p);
+        break;
+    case Glyph::Check:
+        drawCheck(p);
+        break;
+    case Glyph::Cancel:
+        drawCancel(p);
         break;
     }
     p.end();

@@ -4,8 +4,9 @@
 
 namespace ui {
 
-/// Small button pictures of the slip form, drawn rather than shipped as bitmaps.
-enum class Glyph { Close, Printer, Envelope, Parcel };
+/// Small button pictures, drawn rather than shipped as bitmaps: the slip form's, the green
+/// check mark of a confirming button and the red cross of a cancel button.
+enum class Glyph { Close, Printer, Envelope, Parcel, Check, Cancel };
 
 QIcon glyphIcon(Glyph glyph);
 
