@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
+#include <QtEndian>
 
 #include <algorithm>
 #include <array>
@@ -11,6 +12,9 @@
 
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
+#endif
+#if defined(__SSE2__)
+#include <emmintrin.h>
 #endif
 
 namespace postal {
@@ -45,15 +49,64 @@ bool beginsCharacter(const char *from, const char *at)
     return from == at;
 }
 
-// The first match of the needle in the bytes that begins a character; the bytes begin one.
-const char *findCharacters(const char *begin, const char *end, const std::string &needle)
+} // namespace
+
+ByteFinder::ByteFinder(const std::string &needle, const std::array<quint64, 256> &counts)
+    : m_needle(needle)
+{
+    // The two places of the needle whose bytes are the rarest in the buffer.
+    auto count = [&](std::size_t i) {
+        return counts[static_cast<unsigned char>(needle[i])];
+    };
+    for (std::size_t i = 1; i < needle.size(); ++i)
+        if (count(i) < count(m_first))
+            m_first = i;
+    m_second = m_first == 0 ? needle.size() - 1 : 0;
+    for (std::size_t i = 0; i < needle.size(); ++i)
+        if (i != m_first && count(i) < count(m_second))
+            m_second = i;
+}
+
+const char *ByteFinder::find(const char *begin, const char *end) const
+{
+    const std::size_t n = m_needle.size();
+    if (n == 0 || std::size_t(end - begin) < n)
+        return n == 0 ? begin : nullptr;
+    if (n == 1)
+        return static_cast<const char *>(std::memchr(begin, m_needle[0], end - begin));
+    const char *p = begin;
+#if defined(__SSE2__)
+    const std::size_t reach = std::max(m_first, m_second) + 16;
+    const __m128i first = _mm_set1_epi8(m_needle[m_first]);
+    const __m128i second = _mm_set1_epi8(m_needle[m_second]);
+    for (; std::size_t(end - p) >= reach; p += 16) {
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + m_first));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + m_second));
+        unsigned mask = unsigned(
+            _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(a, first), _mm_cmpeq_epi8(b, second))));
+        while (mask) {
+            const char *candidate = p + __builtin_ctz(mask);
+            if (std::size_t(end - candidate) >= n &&
+                std::memcmp(candidate, m_needle.data(), n) == 0)
+                return candidate;
+            mask &= mask - 1;
+        }
+    }
+#endif
+    const void *hit = memmem(p, std::size_t(end - p), m_needle.data(), n);
+    return static_cast<const char *>(hit);
+}
+
+namespace {
+
+// The first match that begins a character, in bytes that begin one.
+const char *findCharacters(const char *begin, const char *end, const ByteFinder &finder)
 {
     const char *p = begin;
     while (p < end) {
-        const void *hit = memmem(p, std::size_t(end - p), needle.data(), needle.size());
-        if (!hit)
+        const char *at = finder.find(p, end);
+        if (!at)
             return nullptr;
-        const char *at = static_cast<const char *>(hit);
         if (beginsCharacter(begin, at))
             return at;
         p = at + 1;
@@ -99,11 +152,21 @@ SearchOutcome searchLines(LineReader &reader, QStringView text, qsizetype maxRes
 
 // --- character codes ---
 
+namespace {
+
+// A code as the table keeps it: its bytes in order from the lowest, its length on top.
+constexpr quint32 packed(int length, quint32 b0, quint32 b1 = 0, quint32 b2 = 0)
+{
+    return quint32(length) << 24 | b2 << 16 | b1 << 8 | b0;
+}
+
+} // namespace
+
 CharCodes::CharCodes()
     : m_code(0x10000, 0)
 {
     for (char16_t c = 0; c < 0x80; ++c)
-        m_code[c] = 1u << 24 | c;
+        m_code[c] = packed(1, c);
 }
 
 void CharCodes::seed(QStringView sample)
@@ -119,7 +182,7 @@ void CharCodes::seed(QStringView sample)
     std::partial_sort(frequent.begin(), frequent.begin() + n, frequent.end(),
                       [&](char16_t a, char16_t b) { return counts[a] > counts[b]; });
     for (std::size_t i = 0; i < n; ++i) {
-        m_code[frequent[i]] = 1u << 24 | quint32(kFirstSingle + m_single.size());
+        m_code[frequent[i]] = packed(1, quint32(kFirstSingle + m_single.size()));
         m_single.push_back(frequent[i]);
     }
 }
@@ -129,41 +192,46 @@ quint32 CharCodes::assign(char16_t c)
     quint32 code;
     if (m_double.size() < kDoubles) {
         const std::size_t i = m_double.size();
-        code = 2u << 24 | quint32(kFirstLead + i / 256) << 8 | quint32(i % 256);
+        code = packed(2, quint32(kFirstLead + i / 256), quint32(i % 256));
         m_double.push_back(c);
     } else {
-        code = 3u << 24 | quint32(kLongLead) << 16 | c;
+        code = packed(3, kLongLead, quint32(c >> 8), quint32(c & 0xFF));
     }
     m_code[c] = code;
     return code;
 }
 
-void CharCodes::append(QStringView text, std::string &out)
+void CharCodes::append(QStringView text, QByteArray &out)
 {
-    const std::size_t old = out.size();
-    out.resize(old + 3 * std::size_t(text.size()));
+    // Every code is written as four bytes and the next one starts where its length ends,
+    // with no branch on the length; the codes of a stretch are looked up first, so that the
+    // lookups need not wait for one another. The room: the longest codes, and one byte.
+    const qsizetype old = out.size();
+    out.resize(old + 3 * text.size() + 1);
     char *p = out.data() + old;
-    for (QChar ch : text) {
-        const char16_t c = ch.unicode();
-        quint32 code = m_code[c];
-        if (!code)
-            code = assign(c);
-        switch (code >> 24) {
-        case 1:
-            *p++ = char(code);
-            break;
-        case 2:
-            *p++ = char(code >> 8);
-            *p++ = char(code);
-            break;
-        default:
-            *p++ = char(code >> 16);
-            *p++ = char(code >> 8);
-            *p++ = char(code);
-            break;
+    const quint32 *const table = m_code.data();
+    constexpr qsizetype kStretch = 256;
+    quint32 codes[kStretch];
+    for (qsizetype from = 0; from < text.size(); from += kStretch) {
+        const qsizetype n = std::min(kStretch, text.size() - from);
+        const QChar *chars = text.data() + from;
+        quint32 missing = 0;
+        for (qsizetype i = 0; i < n; ++i) {
+            codes[i] = table[chars[i].unicode()];
+            missing |= codes[i] == 0;
+        }
+        if (Q_UNLIKELY(missing))
+            for (qsizetype i = 0; i < n; ++i)
+                if (!codes[i])
+                    codes[i] = m_code[chars[i].unicode()] ? m_code[chars[i].unicode()]
+                                                          : assign(chars[i].unicode());
+        for (qsizetype i = 0; i < n; ++i) {
+            const quint32 bytes = qToLittleEndian(codes[i]);
+            std::memcpy(p, &bytes, 4);
+            p += codes[i] >> 24;
         }
     }
-    out.resize(std::size_t(p - out.data()));
+    out.resize(p - out.data());
 }
 
 bool CharCodes::encode(QStringView text, std::string &out) const
@@ -173,8 +241,7 @@ bool CharCodes::encode(QStringView text, std::string &out) const
         const quint32 code = m_code[ch.unicode()];
         if (!code)
             return false;
-        const int length = int(code >> 24);
-        for (int i = length - 1; i >= 0; --i)
+        for (quint32 i = 0; i < code >> 24; ++i)
             out.push_back(char(code >> (8 * i)));
     }
     return true;
@@ -182,32 +249,39 @@ bool CharCodes::encode(QStringView text, std::string &out) const
 
 void CharCodes::decode(const char *bytes, std::size_t size, QString &out) const
 {
-    out.resize(0);
-    out.reserve(qsizetype(size));
+    out.resize(qsizetype(size)); // never more characters than bytes
+    QChar *o = out.data();
     const auto *p = reinterpret_cast<const unsigned char *>(bytes);
     const auto *const end = p + size;
     while (p < end) {
         const unsigned char b = *p;
         if (b < kFirstSingle) {
-            out.append(QChar(b));
+            *o++ = QChar(b);
             ++p;
         } else if (b < kFirstLead) {
-            out.append(QChar(m_single[b - kFirstSingle]));
+            *o++ = QChar(m_single[b - kFirstSingle]);
             ++p;
         } else if (b < kLongLead) {
-            out.append(QChar(m_double[std::size_t(b - kFirstLead) * 256 + p[1]]));
+            *o++ = QChar(m_double[std::size_t(b - kFirstLead) * 256 + p[1]]);
             p += 2;
         } else {
-            out.append(QChar(char16_t(p[1] << 8 | p[2])));
+            *o++ = QChar(char16_t(p[1] << 8 | p[2]));
             p += 3;
         }
     }
+    out.resize(o - out.data());
 }
 
 // --- the index ---
 
-DictionaryIndex::DictionaryIndex(LineReader &reader)
+DictionaryIndex::DictionaryIndex(LineReader &reader, qint64 expectedBytes)
 {
+    // The codes take about as many bytes as the file, split between the two buffers.
+    if (expectedBytes > 0) {
+        m_head.reserve(qsizetype(expectedBytes));
+        m_tail.reserve(qsizetype(expectedBytes));
+        m_lines.reserve(std::size_t(expectedBytes / 64)); // KEN_ALL's lines are about 100 bytes
+    }
     // The first lines are held back until their characters have given the one-byte codes.
     constexpr int kSeedLines = 4096;
     std::vector<std::pair<QString, qint64>> seedLines;
@@ -244,8 +318,9 @@ DictionaryIndex::DictionaryIndex(LineReader &reader)
     if (!seeded)
         seedCodes();
     m_lines.push_back({quint32(m_head.size()), quint32(m_tail.size()), 0, 0});
-    m_head.shrink_to_fit();
-    m_tail.shrink_to_fit();
+    countBytes();
+    m_head.squeeze();
+    m_tail.squeeze();
     m_lines.shrink_to_fit();
 }
 
@@ -260,25 +335,37 @@ void DictionaryIndex::addLine(QStringView line, const SplitLine &split, qint64 n
     m_codes.append(line.sliced(split_at), m_tail);
     entry.lineIn = quint32(m_tail.size() - entry.tail);
     m_codes.append(split.values(), m_tail);
-    m_tail.push_back('\n');
+    m_tail.append('\n');
     m_lines.push_back(entry);
+}
+
+void DictionaryIndex::countBytes()
+{
+    // The counts only choose which bytes a search tests first: one page in eight is
+    // enough to know the common ones.
+    constexpr std::size_t kPage = 4096, kStride = 8 * kPage;
+    const auto *p = reinterpret_cast<const unsigned char *>(m_tail.constData());
+    const std::size_t n = std::size_t(m_tail.size());
+    for (std::size_t page = 0; page < n; page += kStride)
+        for (std::size_t i = page; i < std::min(n, page + kPage); ++i)
+            ++m_byteCounts[p[i]];
 }
 
 std::size_t DictionaryIndex::memoryBytes() const
 {
-    return m_head.capacity() + m_tail.capacity() + m_lines.capacity() * sizeof(Line);
+    return std::size_t(m_head.capacity() + m_tail.capacity()) + m_lines.capacity() * sizeof(Line);
 }
 
-bool DictionaryIndex::take(std::size_t i, SearchOutcome &outcome, qsizetype maxResults) const
+bool DictionaryIndex::take(std::size_t i, SearchOutcome &outcome, qsizetype maxResults,
+                           Scratch &s) const
 {
     const Line &l = m_lines[i];
     const Line &next = m_lines[i + 1];
-    std::string bytes(m_head, l.head, next.head - l.head);
-    bytes.append(m_tail, l.tail, l.lineIn);
-    QString line;
-    m_codes.decode(bytes.data(), bytes.size(), line);
-    SplitLine split;
-    split.split(line);
+    s.bytes.assign(m_head.constData() + l.head, next.head - l.head);
+    s.bytes.append(m_tail.constData() + l.tail, l.lineIn);
+    m_codes.decode(s.bytes.data(), s.bytes.size(), s.line);
+    SplitLine &split = s.split;
+    split.split(s.line);
     if (split.fieldCount() < kResultFields) {
         outcome.error = tooFewFieldsError(l.number, split.fieldCount());
         return false;
@@ -291,33 +378,34 @@ bool DictionaryIndex::take(std::size_t i, SearchOutcome &outcome, qsizetype maxR
     return true;
 }
 
-bool DictionaryIndex::matchesWhole(std::size_t i, const std::string &needle,
-                                   std::string &scratch) const
+bool DictionaryIndex::matchesWhole(std::size_t i, const ByteFinder &finder, Scratch &s) const
 {
     const Line &l = m_lines[i];
     const Line &next = m_lines[i + 1];
-    scratch.assign(m_head, l.head, next.head - l.head);
-    scratch.append(m_tail, l.tail, next.tail - 1 - l.tail);
-    return findCharacters(scratch.data(), scratch.data() + scratch.size(), needle);
+    s.bytes.assign(m_head.constData() + l.head, next.head - l.head);
+    s.bytes.append(m_tail.constData() + l.tail, next.tail - 1 - l.tail);
+    return findCharacters(s.bytes.data(), s.bytes.data() + s.bytes.size(), finder);
 }
 
 SearchOutcome DictionaryIndex::search(QStringView text, qsizetype maxResults) const
 {
     SearchOutcome outcome;
+    Scratch scratch;
     std::string needle;
     // A line feed ends every line, and a character with no code occurs in no line.
     if (!text.isEmpty() && !text.contains(u'\n') && m_codes.encode(text, needle)) {
         const std::size_t lines = m_lines.size() - 1;
+        const ByteFinder finder(needle, m_byteCounts);
         if (!hasStructure(text)) {
-            const char *const base = m_tail.data();
+            const char *const base = m_tail.constData();
             const char *const end = base + m_tail.size();
             const char *p = base;
             std::size_t i = 0;
             while (p < end) {
-                const void *hit = memmem(p, std::size_t(end - p), needle.data(), needle.size());
+                const char *hit = finder.find(p, end);
                 if (!hit)
                     break;
-                const std::size_t at = std::size_t(static_cast<const char *>(hit) - base);
+                const std::size_t at = std::size_t(hit - base);
                 i = std::size_t(
                         std::upper_bound(m_lines.begin() + i, m_lines.begin() + lines, at,
                                          [](std::size_t v, const Line &l) { return v < l.tail; }) -
@@ -327,15 +415,14 @@ SearchOutcome DictionaryIndex::search(QStringView text, qsizetype maxResults) co
                     p = base + at + 1;
                     continue;
                 }
-                if (!take(i, outcome, maxResults))
+                if (!take(i, outcome, maxResults, scratch))
                     return outcome;
                 p = base + m_lines[i + 1].tail;
                 ++i;
             }
         } else {
-            std::string scratch;
             for (std::size_t i = 0; i < lines; ++i)
-                if (matchesWhole(i, needle, scratch) && !take(i, outcome, maxResults))
+                if (matchesWhole(i, finder, scratch) && !take(i, outcome, maxResults, scratch))
                     return outcome;
         }
     }
@@ -431,7 +518,8 @@ SearchOutcome PostalDictionary::search(const QString &path, const QString &text,
     if (stamp.size > m_cacheLimit)
         return searchLines(reader, text, kMaxResults);
 
-    auto cached = std::make_unique<Cached>(Cached{path, stamp, DictionaryIndex(reader)});
+    auto cached =
+        std::make_unique<Cached>(Cached{path, stamp, DictionaryIndex(reader, stamp.size)});
     SearchOutcome outcome = cached->index.search(text, kMaxResults);
     if (cached->index.complete() && stampOf(file) == stamp && !changedWithin(stamp, m_settleMs))
         m_cached = std::move(cached);

@@ -3,10 +3,12 @@
 #include <postal/dictionaryfile.h>
 #include <postal/fields.h>
 
+#include <QByteArray>
 #include <QList>
 #include <QString>
 #include <QStringView>
 
+#include <array>
 #include <memory>
 #include <string>
 #include <vector>
@@ -40,7 +42,7 @@ public:
     void seed(QStringView sample);
     /// Appends the codes of the text; a character seen for the first time gets the next free
     /// code.
-    void append(QStringView text, std::string &out);
+    void append(QStringView text, QByteArray &out);
     /// The codes of a text, or false when it holds a character that has no code (and so
     /// occurs nowhere in the dictionary).
     bool encode(QStringView text, std::string &out) const;
@@ -51,9 +53,24 @@ public:
 private:
     quint32 assign(char16_t c);
 
-    std::vector<quint32> m_code; ///< by UTF-16 unit: length << 24 | code bytes; 0 = none
+    std::vector<quint32> m_code; ///< by UTF-16 unit: length << 24 | bytes from the low end; 0: none
     std::vector<char16_t> m_single;
     std::vector<char16_t> m_double;
+};
+
+/// Finds a byte string in a long buffer: looks at two of its bytes, those rarest in the
+/// buffer, at sixteen places at once, and compares the whole only where both agree.
+class ByteFinder
+{
+public:
+    /// counts: how often each byte occurs in the buffers searched. The needle must outlive
+    /// the finder.
+    ByteFinder(const std::string &needle, const std::array<quint64, 256> &counts);
+    const char *find(const char *begin, const char *end) const;
+
+private:
+    const std::string &m_needle;
+    std::size_t m_first = 0, m_second = 0;
 };
 
 /// A dictionary read into memory once and searched many times, with the results of
@@ -67,7 +84,8 @@ class DictionaryIndex
 public:
     /// Reads every line. An error of the reader ends the reading: the lines before stay
     /// and each search ends with that error, as a plain reading would.
-    explicit DictionaryIndex(LineReader &reader);
+    /// expectedBytes: the file's size, to make room at once.
+    explicit DictionaryIndex(LineReader &reader, qint64 expectedBytes = 0);
 
     SearchOutcome search(QStringView text, qsizetype maxResults) const;
 
@@ -84,15 +102,24 @@ private:
         quint32 lineIn; ///< bytes of the tail that belong to the line itself
         quint32 number; ///< line number in the file
     };
+    /// Buffers one search reuses from line to line.
+    struct Scratch
+    {
+        std::string bytes;
+        QString line;
+        SplitLine split;
+    };
     void addLine(QStringView line, const SplitLine &split, qint64 number);
     /// Takes a matching line into the outcome; false when the search ends there.
-    bool take(std::size_t line, SearchOutcome &outcome, qsizetype maxResults) const;
-    bool matchesWhole(std::size_t line, const std::string &needle, std::string &scratch) const;
+    bool take(std::size_t line, SearchOutcome &outcome, qsizetype maxResults, Scratch &s) const;
+    bool matchesWhole(std::size_t line, const ByteFinder &finder, Scratch &s) const;
+    void countBytes();
 
     CharCodes m_codes;
-    std::string m_head;
-    std::string m_tail;
-    std::vector<Line> m_lines; ///< with one more entry marking the ends
+    QByteArray m_head;
+    QByteArray m_tail;
+    std::vector<Line> m_lines;               ///< with one more entry marking the ends
+    std::array<quint64, 256> m_byteCounts{}; ///< of m_tail
     QString m_endError;
 };
 

@@ -261,12 +261,13 @@ bool LineReader::fill()
         if (m_pendingError)
             throw DictionaryError(*m_pendingError);
 
+        const char *const bytes = m_bytes.constData();
+        const qsizetype size = m_bytes.size();
         // The start of the next line: blanks before it are skipped anyway.
         qsizetype skip = 0;
         qint64 feedsSkipped = 0;
-        while (skip < m_bytes.size() && isBlankByte(m_bytes[skip])) {
-            if (m_bytes[skip] == '\n')
-                ++feedsSkipped;
+        while (skip < size && isBlankByte(bytes[skip])) {
+            feedsSkipped += bytes[skip] == '\n';
             ++skip;
         }
         const qsizetype lastFeed = m_bytes.lastIndexOf('\n');
@@ -290,36 +291,55 @@ bool LineReader::fill()
         // The block: every complete line, or all that is left at the end of the file. A
         // line longer than allowed ends it, and the reading, where it begins.
         qsizetype cut = m_atEnd ? m_bytes.size() : lastFeed + 1;
-        qsizetype start = 0;
-        qint64 feeds = m_lineFeeds;
-        while (start < cut) {
-            while (start < cut && isBlankByte(m_bytes[start])) {
-                if (m_bytes[start] == '\n')
-                    ++feeds;
-                ++start;
-            }
-            if (start == cut)
-                break;
-            const char *feed = static_cast<const char *>(
-                std::memchr(m_bytes.constData() + start, '\n', cut - start));
-            const qsizetype end = feed ? feed - m_bytes.constData() : cut;
-            if (end - start > kMaxLineBytes) {
-                m_pendingError = lineTooLongError(feeds + 1);
-                cut = start;
-                break;
-            }
-            start = end;
+        if (const qsizetype from = firstLongLine(m_bytes.constData(), cut); from >= 0) {
+            qint64 feeds = m_lineFeeds;
+            for (qsizetype i = 0; i < from; ++i)
+                feeds += m_bytes.constData()[i] == '\n';
+            m_pendingError = lineTooLongError(feeds + 1);
+            cut = from;
         }
 
-        QByteArray block = m_bytes.left(cut);
-        m_bytes.remove(0, cut);
+        // Carriage returns go before decoding, in place.
+        char *const data = m_bytes.data();
+        char *out = std::remove(data, data + cut, '\r');
+        m_decoder.decode(QByteArrayView(data, out - data), m_text);
         if (m_pendingError)
             m_bytes.clear();
-        block.removeIf([](char c) { return c == '\r'; });
-        m_decoder.decode(block, m_text);
+        else
+            m_bytes.remove(0, cut);
         if (!m_text.isEmpty())
             return true;
     }
+}
+
+// Where the first line longer than kMaxLineBytes begins in the bytes, or -1. Most blocks
+// have no gap between line feeds that long, which is quick to see.
+qsizetype LineReader::firstLongLine(const char *bytes, qsizetype size)
+{
+    bool gap = false;
+    for (qsizetype at = 0; at < size;) {
+        const void *feed = std::memchr(bytes + at, '\n', size - at);
+        const qsizetype end = feed ? static_cast<const char *>(feed) - bytes : size;
+        if (end - at > kMaxLineBytes) {
+            gap = true;
+            break;
+        }
+        at = end + 1;
+    }
+    if (!gap)
+        return -1;
+    for (qsizetype start = 0; start < size;) {
+        while (start < size && isBlankByte(bytes[start]))
+            ++start;
+        if (start == size)
+            break;
+        const void *feed = std::memchr(bytes + start, '\n', size - start);
+        const qsizetype end = feed ? static_cast<const char *>(feed) - bytes : size;
+        if (end - start > kMaxLineBytes)
+            return start;
+        start = end;
+    }
+    return -1;
 }
 
 void LineReader::readBlock()

@@ -95,6 +95,7 @@ public:
 private:
     bool fill();
     void readBlock();
+    static qsizetype firstLongLine(const char *bytes, qsizetype size);
 
     QIODevice &m_device;
     QString m_path;

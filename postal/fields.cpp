@@ -1,10 +1,16 @@
 #include <postal/fields.h>
 
+#include <algorithm>
+
 namespace postal {
 
 void SplitLine::split(QStringView line)
 {
-    m_values.clear();
+    // No value is longer than the line: the values are written straight into a buffer of
+    // that size, which later lines reuse.
+    m_values.resize(line.size());
+    QChar *const values = m_values.data();
+    QChar *out = values;
     m_ends.clear();
     m_plain = true;
 
@@ -16,6 +22,9 @@ void SplitLine::split(QStringView line)
             ++p;
         }
     };
+    auto copy = [&](const QChar *from, const QChar *to) {
+        out = std::copy(from, to, out);
+    };
 
     skipBlanks();
     while (p < end) {
@@ -25,14 +34,14 @@ void SplitLine::split(QStringView line)
                 const QChar *q = p;
                 while (q < end && *q != u'"')
                     ++q;
-                m_values.append(p, q - p);
+                copy(p, q);
                 if (q == end) { // never closed: the rest of the line
                     p = end;
                     break;
                 }
                 p = q + 1;
                 if (p < end && *p == u'"') { // a doubled quote stands for one
-                    m_values.append(u'"');
+                    *out++ = u'"';
                     ++p;
                     continue;
                 }
@@ -42,19 +51,20 @@ void SplitLine::split(QStringView line)
             const QChar *q = p;
             while (q < end && *q != u',' && !isBlank(*q))
                 ++q;
-            m_values.append(p, q - p);
+            copy(p, q);
             p = q;
         }
-        m_ends.append(m_values.size());
+        m_ends.append(out - values);
 
         skipBlanks();
         if (p < end && *p == u',') {
             ++p;
             if (p == end)
-                m_ends.append(m_values.size()); // the empty field after a final comma
+                m_ends.append(out - values); // the empty field after a final comma
             skipBlanks();
         }
     }
+    m_values.resize(out - values);
 }
 
 QStringView SplitLine::field(qsizetype i) const

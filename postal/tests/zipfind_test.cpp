@@ -6,9 +6,7 @@
 #include <testsupport/testmain.h>
 #include <ui/zdapplication.h>
 
-#include <QAbstractItemView>
 #include <QApplication>
-#include <QCompleter>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
@@ -100,22 +98,39 @@ void clickItem(QListWidget *list, int row)
     settle();
 }
 
-/// Chooses a file in the open dialog as a user would: types its path and presses Return.
+/// Chooses a file in the open dialog as a user would: enters its path and clicks Open. The
+/// first dialog of a run is still filling its list when it shows and may pop up its
+/// completion late; the user then closes that and clicks again.
 void chooseFile(QFileDialog *dialog, const QString &path)
 {
     auto *name = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
-    ASSERT_NE(name, nullptr);
-    name->setFocus();
-    name->clear();
-    QTest::keyClicks(name, path);
-    // The name box may be showing its completion list, which would take the Return.
-    if (name->completer() && name->completer()->popup()->isVisible())
-        QTest::keyClick(name->completer()->popup(), Qt::Key_Escape);
     auto *buttons = dialog->findChild<QDialogButtonBox *>(QStringLiteral("buttonBox"));
+    ASSERT_NE(name, nullptr);
     ASSERT_NE(buttons, nullptr);
     QPushButton *openButton = buttons->button(QDialogButtonBox::Open);
     ASSERT_NE(openButton, nullptr);
-    QTest::mouseClick(openButton, Qt::LeftButton);
+    for (int attempt = 0; attempt < 50 && dialog->isVisible(); ++attempt) {
+        if (name->text() != path) {
+            // Pasted in one piece: typed key by key, the name box completes each folder.
+            name->setFocus();
+            name->selectAll();
+            QInputMethodEvent paste;
+            paste.setCommitString(path);
+            QApplication::sendEvent(name, &paste);
+        }
+        // The completion list, which may show late, would take the click.
+        if (QWidget *popup = QApplication::activePopupWidget())
+            popup->close();
+        if (openButton->isEnabled())
+            QTest::mouseClick(openButton, Qt::LeftButton);
+        if (dialog->isVisible())
+            QTest::qWait(100);
+    }
+    EXPECT_FALSE(dialog->isVisible())
+        << "the file dialog did not take " << path.toStdString() << " enabled "
+        << openButton->isEnabled() << " text " << name->text().toStdString() << " selected "
+        << dialog->selectedFiles().join(',').toStdString() << " modal "
+        << (QApplication::activeModalWidget() == dialog);
 }
 
 void answer(QMessageBox *box, const QString &button)
