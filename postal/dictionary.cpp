@@ -440,7 +440,7 @@ struct FileStamp
     quint64 device = 0, inode = 0;
     qint64 size = -1;
     qint64 modifiedNs = 0, changedNs = 0;
-    bool directory = false;
+    bool regular = false;
     bool operator==(const FileStamp &) const = default;
 };
 
@@ -455,14 +455,14 @@ FileStamp stampOf(QFile &file)
         s.size = st.st_size;
         s.modifiedNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
         s.changedNs = qint64(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec;
-        s.directory = S_ISDIR(st.st_mode);
+        s.regular = S_ISREG(st.st_mode);
     }
 #else
     const QFileInfo info(file.fileName());
     s.size = info.size();
     s.modifiedNs = info.lastModified().toMSecsSinceEpoch() * 1000000;
     s.changedNs = info.metadataChangeTime().toMSecsSinceEpoch() * 1000000;
-    s.directory = info.isDir();
+    s.regular = info.isFile();
 #endif
     return s;
 }
@@ -501,11 +501,15 @@ void PostalDictionary::clear()
 SearchOutcome PostalDictionary::search(const QString &path, const QString &text,
                                        const LineReader::Progress &progress)
 {
+    // Only a regular file: a folder cannot be read, a pipe would block the opening, and a
+    // device such as /dev/zero never ends.
+    if (path.isEmpty() || !QFileInfo(path).isFile())
+        throw DictionaryError(fileOpenError(path));
     QFile file(path);
-    if (path.isEmpty() || !file.open(QIODevice::ReadOnly))
+    if (!file.open(QIODevice::ReadOnly))
         throw DictionaryError(fileOpenError(path));
     const FileStamp stamp = stampOf(file);
-    if (stamp.directory)
+    if (!stamp.regular)
         throw DictionaryError(fileOpenError(path));
 
     if (m_cached && m_cached->path == path && m_cached->stamp == stamp)

@@ -116,7 +116,8 @@ DictionaryFormat detectFormat(QIODevice &device, const QString &path)
                 format.encoding = TextEncoding::Cp932;
                 break;
             }
-            const QByteArray more = device.read(kBlockBytes);
+            const QByteArray more =
+                device.read(std::clamp<qint64>(device.bytesAvailable(), 4096, kBlockBytes));
             if (more.isEmpty()) {
                 if (cut > 0 || !device.atEnd())
                     format.encoding = TextEncoding::Cp932;
@@ -163,7 +164,7 @@ TextDecoder::~TextDecoder() = default;
 void TextDecoder::decode(QByteArrayView bytes, QString &out)
 {
     if (m_encoding == TextEncoding::Utf8) {
-        out = QString::fromUtf8(bytes);
+        out = m_utf8.decode(bytes);
         return;
     }
     UConverter *cnv = m_converter->handle;
@@ -344,9 +345,11 @@ qsizetype LineReader::firstLongLine(const char *bytes, qsizetype size)
 
 void LineReader::readBlock()
 {
+    // A small file is read in one piece of its own size, not into a block of megabytes.
+    const qint64 want = std::clamp<qint64>(m_device.bytesAvailable(), 4096, kBlockBytes);
     const qsizetype old = m_bytes.size();
-    m_bytes.resize(old + kBlockBytes);
-    const qint64 n = m_device.read(m_bytes.data() + old, kBlockBytes);
+    m_bytes.resize(old + want);
+    const qint64 n = m_device.read(m_bytes.data() + old, want);
     if (n < 0)
         throw DictionaryError(fileReadError(m_path));
     m_bytes.resize(old + n);
@@ -364,6 +367,8 @@ QString fileOpenError(const QString &path)
         reason = QStringLiteral("ファイルが見つかりません");
     else if (info.isDir())
         reason = QStringLiteral("フォルダーです");
+    else if (!info.isFile())
+        reason = QStringLiteral("通常のファイルではありません");
     else if (!info.isReadable())
         reason = QStringLiteral("読み取りが許可されていません");
     else

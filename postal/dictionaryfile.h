@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
+#include <QStringDecoder>
 #include <QStringView>
 
 #include <functional>
@@ -66,6 +67,10 @@ private:
     struct Converter;
     TextEncoding m_encoding;
     std::unique_ptr<Converter> m_converter;
+    /// A byte-order mark at the start of a piece is a character like any other: the file's
+    /// own mark is passed over before, and a line must read the same wherever a block starts.
+    QStringDecoder m_utf8{QStringDecoder::Utf8, QStringDecoder::Flag::Stateless |
+                                                    QStringDecoder::Flag::ConvertInitialBom};
 };
 
 /// Reads a dictionary line by line: before each line every blank is skipped (so empty

@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 using namespace postaltest;
 using postal::DictionaryError;
 using postal::PostalDictionary;
@@ -129,6 +131,8 @@ TEST(Utf8Decoding, InvalidSequencesBecomeReplacementCharacters)
     EXPECT_EQ(decoder.decode("a\xE3\x81\x82\xFF,\xC0\xAF,\xE3\x81"),
               QStringLiteral("aあ\uFFFD,\uFFFD\uFFFD,\uFFFD\uFFFD"));
     EXPECT_EQ(decoder.decode("\xF0\xA0\xAE\xB7"), QStringLiteral("𠮷"));
+    // A line may begin with U+FEFF: only the file's own mark is passed over, elsewhere.
+    EXPECT_EQ(decoder.decode("\xEF\xBB\xBFx"), QStringLiteral("\uFEFFx"));
 }
 
 struct FormatCase
@@ -360,6 +364,40 @@ TEST(TooManyResults, EndTheSearchAfterTheLimit)
     }
 }
 
+// More distinct characters than the one- and two-byte codes hold: the rest take three,
+// some with a line feed's byte in them.
+TEST(ManyCharacters, BeyondTheShortCodesStillMatchWhole)
+{
+    QByteArray bytes;
+    QList<QString> towns;
+    auto addRange = [&](char16_t first, char16_t last) {
+        for (int base = first; base <= last; base += 97) {
+            QString town;
+            for (int c = base; c < base + 97 && c <= last; ++c)
+                town += QChar(char16_t(c));
+            towns << town;
+            bytes += kenAllLine(QStringLiteral("1000001"), QStringLiteral("東京都"),
+                                QStringLiteral("千代田区"), town)
+                         .toUtf8() +
+                     "\n";
+        }
+    };
+    addRange(0x4E00, 0x9FFF);
+    addRange(0x0A00, 0x0AFF);
+    const QList<ReferenceLine> lines = referenceLines(bytes);
+    QStringList texts = {towns.first().left(2),
+                         towns[100].mid(40, 3),
+                         towns.last().right(2),
+                         QString(QChar(0x0A0A)),
+                         towns[200].right(1) + QStringLiteral("\",0"),
+                         QStringLiteral("区") + towns[150].left(1)};
+    for (const QString &text : texts) {
+        const SearchOutcome expected = referenceSearch(lines, text);
+        EXPECT_FALSE(expected.entries.isEmpty()) << text.toStdString();
+        EXPECT_EQ(indexSearch(bytes, text), expected) << text.toStdString();
+    }
+}
+
 // --- the whole dictionary ---
 
 TEST(FullDictionary, KeptDictionaryGivesWhatAPlainReadingGives)
@@ -480,6 +518,24 @@ TEST_F(KeptDictionary, ARemovedFileIsAnErrorNotTheKeptResults)
     } catch (const DictionaryError &e) {
         EXPECT_EQ(e.text(), postal::fileOpenError(m_path));
         EXPECT_TRUE(e.text().contains(QStringLiteral("フォルダー")));
+    }
+}
+
+// What is no regular file gives the file error at once: a pipe must not block the opening
+// and a device must not be read without end.
+TEST(NotAFile, GivesTheFileErrorAtOnce)
+{
+    testsupport::TempDir dir;
+    const QString fifo = dir.file(QStringLiteral("pipe.csv"));
+    ASSERT_EQ(::mkfifo(fifo.toLocal8Bit().constData(), 0600), 0);
+    PostalDictionary dictionary;
+    for (const QString &path : {fifo, QStringLiteral("/dev/zero"), dir.path(), QString()}) {
+        try {
+            dictionary.search(path, QStringLiteral("1000001"));
+            ADD_FAILURE() << "searched " << path.toStdString();
+        } catch (const DictionaryError &e) {
+            EXPECT_EQ(e.text(), postal::fileOpenError(path));
+        }
     }
 }
 
