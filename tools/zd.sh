@@ -55,6 +55,9 @@ test)
     if [ -x "$here/report/fuzz/run_fuzzers.sh" ] && [ "${ZD_FUZZ_SECONDS:-60}" -gt 0 ]; then
         "$here/report/fuzz/run_fuzzers.sh" "${ZD_FUZZ_SECONDS:-60}" || status=1
     fi
+    if [ -x "$here/postal/fuzz/run_fuzzers.sh" ] && [ "${ZD_FUZZ_SECONDS:-60}" -gt 0 ]; then
+        "$here/postal/fuzz/run_fuzzers.sh" "${ZD_FUZZ_SECONDS:-60}" || status=1
+    fi
     # The tests' tally once more as the last line, after the fuzzers' output.
     summary=$(grep -E '[0-9]+ tests failed out of [0-9]+' "$build/ctest.log" | tail -n 1)
     if [ -n "$summary" ]; then
