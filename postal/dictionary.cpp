@@ -41,13 +41,27 @@ qsizetype lastStretch(QStringView line)
     return i;
 }
 
-// True when a character begins at `at`, walking from `from`, where one begins.
-bool beginsCharacter(const char *from, const char *at)
+// Walks the characters of one stretch of codes forward, to tell whether a match begins
+// where a character does. Matches come in order, so the walk never goes back: a long line
+// with many matches inside characters is walked once.
+class CharacterWalk
 {
-    while (from < at)
-        from += CharCodes::codeLength(static_cast<unsigned char>(*from));
-    return from == at;
-}
+public:
+    explicit CharacterWalk(const char *start)
+        : m_at(start)
+    {}
+    /// True when a character begins at p; afterwards next() is the first beginning >= p.
+    bool beginsAt(const char *p)
+    {
+        while (m_at < p)
+            m_at += CharCodes::codeLength(static_cast<unsigned char>(*m_at));
+        return m_at == p;
+    }
+    const char *next() const { return m_at; }
+
+private:
+    const char *m_at;
+};
 
 } // namespace
 
@@ -102,14 +116,15 @@ namespace {
 // The first match that begins a character, in bytes that begin one.
 const char *findCharacters(const char *begin, const char *end, const ByteFinder &finder)
 {
+    CharacterWalk walk(begin);
     const char *p = begin;
     while (p < end) {
         const char *at = finder.find(p, end);
         if (!at)
             return nullptr;
-        if (beginsCharacter(begin, at))
+        if (walk.beginsAt(at))
             return at;
-        p = at + 1;
+        p = walk.next(); // the next place a character begins
     }
     return nullptr;
 }
@@ -401,6 +416,8 @@ SearchOutcome DictionaryIndex::search(QStringView text, qsizetype maxResults) co
             const char *const end = base + m_tail.size();
             const char *p = base;
             std::size_t i = 0;
+            CharacterWalk walk(base);
+            std::size_t walked = 0; // the line the walk is in
             while (p < end) {
                 const char *hit = finder.find(p, end);
                 if (!hit)
@@ -411,8 +428,12 @@ SearchOutcome DictionaryIndex::search(QStringView text, qsizetype maxResults) co
                                          [](std::size_t v, const Line &l) { return v < l.tail; }) -
                         m_lines.begin()) -
                     1;
-                if (!beginsCharacter(base + m_lines[i].tail, base + at)) {
-                    p = base + at + 1;
+                if (walked != i) {
+                    walk = CharacterWalk(base + m_lines[i].tail);
+                    walked = i;
+                }
+                if (!walk.beginsAt(hit)) {
+                    p = walk.next(); // the next place a character begins
                     continue;
                 }
                 if (!take(i, outcome, maxResults, scratch))
