@@ -171,6 +171,8 @@ void TZIPFIND::buildControls()
     OpenDialog1->setObjectName(QStringLiteral("OpenDialog1"));
     OpenDialog1->setFileMode(QFileDialog::ExistingFile);
     OpenDialog1->setAcceptMode(QFileDialog::AcceptOpen);
+    // "*" for every name: "*.*" would leave out names without a dot here. The .csv filter
+    // takes KEN_ALL.CSV too, as the file dialog compares names without regard to case.
     OpenDialog1->setNameFilters(
         {QStringLiteral("郵便番号辞書 (*.csv)"), QStringLiteral("全てのファイル (*)")});
 

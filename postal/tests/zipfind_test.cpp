@@ -15,6 +15,7 @@
 #include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
@@ -131,6 +132,22 @@ void chooseFile(QFileDialog *dialog, const QString &path)
         << openButton->isEnabled() << " text " << name->text().toStdString() << " selected "
         << dialog->selectedFiles().join(',').toStdString() << " modal "
         << (QApplication::activeModalWidget() == dialog);
+}
+
+/// The names the open dialog lists under its current filter, once it has read the folder.
+QStringList namesShown(QFileDialog *dialog)
+{
+    auto *view = dialog->findChild<QListView *>(QStringLiteral("listView"));
+    if (!view)
+        return {};
+    QStringList names;
+    for (int wait = 0; wait < 100 && names.isEmpty(); ++wait) {
+        QTest::qWait(50);
+        const QModelIndex root = view->rootIndex();
+        for (int row = 0; row < view->model()->rowCount(root); ++row)
+            names << view->model()->index(row, 0, root).data().toString();
+    }
+    return names;
 }
 
 void answer(QMessageBox *box, const QString &button)
@@ -522,8 +539,10 @@ TEST_F(ZipFindTest, ChoosingTheDictionaryAndSavingIt)
                     other);
     auto form = open(QStringLiteral("与那国"));
     QString shownFolder;
+    QStringList listed;
     whenModal<QFileDialog>([&](QFileDialog *d) {
         shownFolder = d->directory().absolutePath();
+        listed = namesShown(d);
         whenModal<QMessageBox>([](QMessageBox *box) {
             EXPECT_EQ(box->text(), TZIPFIND::saveQuestion());
             answer(box, QStringLiteral("はい"));
@@ -532,6 +551,9 @@ TEST_F(ZipFindTest, ChoosingTheDictionaryAndSavingIt)
     });
     click(form->BitBtn2);
     EXPECT_EQ(shownFolder, QDir(m_dir.path()).absolutePath()); // where the current one lies
+    // 郵便番号辞書 shows the .csv files, whatever the case of their names.
+    listed.sort();
+    EXPECT_EQ(listed, QStringList({QStringLiteral("KEN_ALL.CSV"), QStringLiteral("other.csv")}));
     EXPECT_EQ(form->KEN_ALL->text(), other);
     EXPECT_EQ(stored(), other);
     EXPECT_EQ(m_messages, QStringList{QStringLiteral("設定を保存しました")});
