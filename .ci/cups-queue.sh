@@ -45,7 +45,9 @@ stop() {
     if [ -f "$state" ]; then
         pid=$(cat "$state")
         rm -f "$state"
-        [ -n "$pid" ] && kill "$pid" 2>/dev/null
+        # A stale note may name another process by now.
+        [ -n "$pid" ] && [ "$(cat "/proc/$pid/comm" 2>/dev/null)" = cupsd ] &&
+            kill "$pid" 2>/dev/null
     fi
     return 0
 }

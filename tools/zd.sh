@@ -10,10 +10,11 @@ build="${ZD_BUILD_DIR:-$here/build}"
 # What the program needs to build and run.
 run_packages=(cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools libgl-dev
     firebird-dev libfbclient2 firebird3.0-server-core firebird3.0-utils libicu-dev
-    fonts-ipafont fonts-ipaexfont fonts-dejavu-core qt6-translations-l10n)
-# What the tests need besides: GoogleTest, a Firebird server, clang for the fuzzers, a display.
+    fonts-ipafont fonts-ipaexfont fonts-dejavu-core fonts-aoyagi-kouzan-t qt6-translations-l10n)
+# What the tests need besides: GoogleTest, a Firebird server, clang for the fuzzers, a display,
+# a CUPS queue that prints into PDF files, and poppler to read the PDF files back.
 test_packages=(googletest libgtest-dev firebird3.0-server clang libclang-rt-14-dev
-    xvfb xauth)
+    xvfb xauth cups printer-driver-cups-pdf poppler-utils)
 
 as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
@@ -115,8 +116,11 @@ test)
     install_packages "${run_packages[@]}" "${test_packages[@]}"
     build ON
     server_env=$(mktemp)
-    trap 'as_root "$here/.ci/firebird-server.sh" stop; rm -f "$server_env"' EXIT
+    trap 'as_root "$here/.ci/firebird-server.sh" stop; as_root "$here/.ci/cups-queue.sh" stop;
+          rm -f "$server_env"' EXIT
     as_root "$here/.ci/firebird-server.sh" start "$server_env"
+    # The print tests send one job through a real spooler; without CUPS they say why they skip.
+    as_root "$here/.ci/cups-queue.sh" start || echo "(the CUPS print test will be skipped)"
     set -a
     # shellcheck disable=SC1090 # written by the script above, every value quoted
     . "$server_env"
