@@ -3,9 +3,9 @@
 #include <slips/denpyosql.h>
 #include <slips/kindbox.h>
 #include <slips/slipgrid.h>
+#include <slips/slipprint.h>
 #include <slips/sliprecord.h>
 #include <slips/today.h>
-#include <slips/slipprint.h>
 #include <ui/glyphs.h>
 #include <ui/imemode.h>
 #include <ui/maskedit.h>
@@ -251,6 +251,10 @@ void TDenpyo::buildControls()
         b->installEventFilter(this);
         setCaptionColour(b, false);
     }
+    connect(BitBtn1, &QPushButton::clicked, this, ui::handler(this, &TDenpyo::BitBtn1Click));
+    connect(BitBtn2, &QPushButton::clicked, this, ui::handler(this, &TDenpyo::BitBtn2Click));
+    connect(BitBtn7, &QPushButton::clicked, this, ui::handler(this, &TDenpyo::BitBtn7Click));
+    connect(BitBtn8, &QPushButton::clicked, this, ui::handler(this, &TDenpyo::BitBtn8Click));
     connect(BitBtn14, &QPushButton::clicked, this, ui::handler(this, &TDenpyo::BitBtn14Click));
     connect(BitBtn9, &QPushButton::clicked, this, ui::handler(this, &TDenpyo::BitBtn9Click));
 

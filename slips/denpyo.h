@@ -90,6 +90,16 @@ public slots:
     /// ｺｸﾖ-ｳ334 and 封筒: print what the form shows now, without saving.
     void BitBtn14Click();
     void BitBtn9Click();
+    /// 名簿から検索: takes the customer chosen in the customer list (on OK only).
+    void BitBtn7Click();
+    /// 名簿に登録: shows the register's similar names, if any, then a record form filled with
+    /// the slip's customer. The slip does not change.
+    void BitBtn8Click();
+    /// 〒から住所 and 住所から〒番号: the postal-code lookup from the postal code or from the
+    /// first address line; on OK the postal code and ADDR1 take the chosen entry and the
+    /// caret goes to ADDR2.
+    void BitBtn1Click();
+    void BitBtn2Click();
 
 public:
     /// The texts of the controls as the printed outputs take them.
@@ -126,6 +136,7 @@ private:
     void setCaptionColour(QPushButton *button, bool focused);
 
     void buildControls();
+    void lookUpAddress(const QString &searchText);
     QLabel *addLabel(const QString &name, const QString &caption, int left, int top,
                      bool navy = true, int points = 8);
 
