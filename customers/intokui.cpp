@@ -36,15 +36,6 @@ constexpr ImeMode kImeModes[kTokuiColumns] = {
     ImeMode::Hiragana, ImeMode::Hiragana, ImeMode::Off,      ImeMode::Off,          ImeMode::Off,
     ImeMode::Hiragana, ImeMode::Off,      ImeMode::Off};
 
-QFrame *makePanel(QWidget *parent, const QString &name)
-{
-    auto *panel = new QFrame(parent);
-    panel->setObjectName(name);
-    panel->setFrameShape(QFrame::Panel);
-    panel->setFrameShadow(QFrame::Raised);
-    return panel;
-}
-
 } // namespace
 
 TInTokui::TInTokui(QWidget *owner)
@@ -73,14 +64,14 @@ void TInTokui::buildControls()
     resize(282, 629);
 
     // Created in tab order: 閉じる, 新規登録, 保存, then the boxes from top to bottom.
-    Panel1 = makePanel(this, QStringLiteral("Panel1"));
+    Panel1 = ui::makePanel(this, QStringLiteral("Panel1"));
     BitBtn2 = ui::makeButton(Panel1, QStringLiteral("BitBtn2"), QStringLiteral("閉じる"),
                              {162, 7, 100, 30});
     BitBtn2->setIcon(ui::doorIcon());
     BitBtn2->setIconSize(QSize(18, 18));
     BitBtn3 = ui::makeButton(Panel1, QStringLiteral("BitBtn3"), QStringLiteral("新規登録"),
                              {12, 6, 100, 30});
-    Panel2 = makePanel(this, QStringLiteral("Panel2"));
+    Panel2 = ui::makePanel(this, QStringLiteral("Panel2"));
     BitBtn1 = ui::makeButton(Panel2, QStringLiteral("BitBtn1"), QStringLiteral("保存"),
                              {162, 7, 100, 30});
 

@@ -20,16 +20,6 @@ TLiTokui *LiTokui = nullptr;
 
 namespace {
 
-QFrame *makePanel(QWidget *parent, const QString &name, int height)
-{
-    auto *panel = new QFrame(parent);
-    panel->setObjectName(name);
-    panel->setFrameShape(QFrame::Panel);
-    panel->setFrameShadow(QFrame::Raised);
-    panel->setFixedHeight(height);
-    return panel;
-}
-
 store::Query &QTokui()
 {
     if (!store::DMIB)
@@ -78,7 +68,7 @@ TLiTokui::TLiTokui(QWidget *owner)
     layout->setSpacing(0);
 
     // Created in tab order: the search box and the top buttons, the grid, OK and キャンセル.
-    Panel1 = makePanel(this, QStringLiteral("Panel1"), 71);
+    Panel1 = ui::makePanel(this, QStringLiteral("Panel1"), 71);
     LabeledEdit1 =
         new ui::LabeledEdit(Panel1, QStringLiteral("LabeledEdit1"), QStringLiteral("得意先名"),
                             {35, 25, 166, 27}, ui::LabeledEdit::LabelPosition::Above);
@@ -96,7 +86,7 @@ TLiTokui::TLiTokui(QWidget *owner)
     DBGrid1 = new ui::DbGrid(this);
     DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
 
-    Panel2 = makePanel(this, QStringLiteral("Panel2"), 41);
+    Panel2 = ui::makePanel(this, QStringLiteral("Panel2"), 41);
     BitBtn4 =
         ui::makeButton(Panel2, QStringLiteral("BitBtn4"), QStringLiteral("OK"), {35, 6, 100, 30});
     BitBtn4->setIcon(ui::glyphIcon(ui::Glyph::Check));

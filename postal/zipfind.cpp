@@ -6,6 +6,7 @@
 #include <ui/glyphs.h>
 #include <ui/handler.h>
 #include <ui/imemode.h>
+#include <ui/question.h>
 #include <ui/widgets.h>
 #include <ui/zdapplication.h>
 
@@ -44,16 +45,6 @@ public:
         return {QStyledItemDelegate::sizeHint(option, index).width(), 13};
     }
 };
-
-QFrame *makePanel(QWidget *parent, const QString &name)
-{
-    auto *panel = new QFrame(parent);
-    panel->setObjectName(name);
-    panel->setFrameShape(QFrame::Panel);
-    panel->setFrameShadow(QFrame::Raised);
-    panel->setFixedHeight(61);
-    return panel;
-}
 
 } // namespace
 
@@ -130,8 +121,8 @@ void TZIPFIND::buildControls()
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
 
-    Panel1 = makePanel(this, QStringLiteral("Panel1"));
-    Panel2 = makePanel(this, QStringLiteral("Panel2"));
+    Panel1 = ui::makePanel(this, QStringLiteral("Panel1"), 61);
+    Panel2 = ui::makePanel(this, QStringLiteral("Panel2"), 61);
 
     ListBox1 = new QListWidget(this);
     ListBox1->setObjectName(QStringLiteral("ListBox1"));
@@ -329,15 +320,7 @@ void TZIPFIND::BitBtn3Click()
 
 bool TZIPFIND::askYesNo(const QString &question)
 {
-    QMessageBox box(QMessageBox::Question, QApplication::applicationDisplayName(), question,
-                    QMessageBox::NoButton, this);
-    QPushButton *yes = box.addButton(QStringLiteral("はい"), QMessageBox::YesRole);
-    QPushButton *no = box.addButton(QStringLiteral("いいえ"), QMessageBox::NoRole);
-    box.setDefaultButton(yes);
-    box.setEscapeButton(no);
-    ui::keepReadableWidth(box);
-    box.exec();
-    return box.clickedButton() == yes;
+    return ui::askYesNo(this, question, true);
 }
 
 } // namespace postal

@@ -15,6 +15,7 @@
 #include <store/tables.h>
 #include <ui/halfwidth.h>
 #include <ui/handler.h>
+#include <ui/question.h>
 #include <ui/widgets.h>
 #include <ui/zdapplication.h>
 
@@ -558,15 +559,7 @@ void TDenpyo::showMessage(const QString &text)
 
 bool TDenpyo::askYesNo(const QString &text)
 {
-    QMessageBox box(QMessageBox::Question, QApplication::applicationDisplayName(), text,
-                    QMessageBox::NoButton, this);
-    QPushButton *yes = box.addButton(QStringLiteral("はい"), QMessageBox::YesRole);
-    QPushButton *no = box.addButton(QStringLiteral("いいえ"), QMessageBox::NoRole);
-    box.setDefaultButton(no);
-    box.setEscapeButton(no);
-    ui::keepReadableWidth(box);
-    box.exec();
-    return box.clickedButton() == yes;
+    return ui::askYesNo(this, text);
 }
 
 // ---- load and save ----------------------------------------------------------------------

@@ -24,16 +24,6 @@ TLiDenpyo *LiDenpyo = nullptr;
 
 namespace {
 
-QFrame *makePanel(QWidget *parent, const QString &name, int height)
-{
-    auto *panel = new QFrame(parent);
-    panel->setObjectName(name);
-    panel->setFrameShape(QFrame::Panel);
-    panel->setFrameShadow(QFrame::Raised);
-    panel->setFixedHeight(height);
-    return panel;
-}
-
 QLabel *makeLabel(QWidget *parent, const QString &name, const QString &caption, int left, int top)
 {
     auto *label = new QLabel(caption, parent);
@@ -88,7 +78,7 @@ TLiDenpyo::TLiDenpyo(QWidget *owner)
     layout->setSpacing(0);
 
     // Created in tab order: the search group, 閉じる, 伝票開く, then the grid.
-    Panel1 = makePanel(this, QStringLiteral("Panel1"), 151);
+    Panel1 = ui::makePanel(this, QStringLiteral("Panel1"), 151);
     GroupBox1 = new QGroupBox(QStringLiteral("検索"), Panel1);
     GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
     GroupBox1->setGeometry(20, 9, 326, 131);
@@ -138,7 +128,7 @@ TLiDenpyo::TLiDenpyo(QWidget *owner)
 
     DBGrid1 = new ui::DbGrid(this);
     DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
-    Panel2 = makePanel(this, QStringLiteral("Panel2"), 41);
+    Panel2 = ui::makePanel(this, QStringLiteral("Panel2"), 41);
 
     layout->addWidget(Panel1);
     layout->addWidget(DBGrid1, 1);

@@ -21,7 +21,7 @@ void setQuestionHandler(QuestionHandler handler)
     questionHandler() = std::move(handler);
 }
 
-bool askYesNo(QWidget *parent, const QString &question)
+bool askYesNo(QWidget *parent, const QString &question, bool yesByDefault)
 {
     if (questionHandler())
         return questionHandler()(question);
@@ -29,7 +29,7 @@ bool askYesNo(QWidget *parent, const QString &question)
                     QMessageBox::NoButton, parent);
     QPushButton *yes = box.addButton(QStringLiteral("はい"), QMessageBox::YesRole);
     QPushButton *no = box.addButton(QStringLiteral("いいえ"), QMessageBox::NoRole);
-    box.setDefaultButton(no);
+    box.setDefaultButton(yesByDefault ? yes : no);
     box.setEscapeButton(no);
     keepReadableWidth(box);
     box.exec();

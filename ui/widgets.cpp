@@ -1,5 +1,6 @@
 #include <ui/widgets.h>
 
+#include <QFrame>
 #include <QIcon>
 #include <QLabel>
 #include <QPainter>
@@ -16,6 +17,17 @@ QFont fontFor(const QString &face, int points)
 QFont baseFont()
 {
     return fontFor(QStringLiteral("Tahoma"), 8);
+}
+
+QFrame *makePanel(QWidget *parent, const QString &name, int height)
+{
+    auto *panel = new QFrame(parent);
+    panel->setObjectName(name);
+    panel->setFrameShape(QFrame::Panel);
+    panel->setFrameShadow(QFrame::Raised);
+    if (height > 0)
+        panel->setFixedHeight(height);
+    return panel;
 }
 
 QPushButton *makeButton(QWidget *parent, const QString &name, const QString &caption,

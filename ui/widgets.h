@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QString>
 
+class QFrame;
 class QLabel;
 
 namespace ui {
@@ -14,6 +15,10 @@ namespace ui {
 QFont baseFont();
 /// A font by face name and size in points at 96 dpi.
 QFont fontFor(const QString &face, int points);
+
+/// A raised panel with an object name; a height above 0 fixes its height (a panel laid out
+/// across the top or the bottom of a window).
+QFrame *makePanel(QWidget *parent, const QString &name, int height = 0);
 
 /// A push button at a fixed place, with a caption and an object name.
 QPushButton *makeButton(QWidget *parent, const QString &name, const QString &caption,

@@ -161,24 +161,4 @@ QStringList tabWalk(int steps)
     return names;
 }
 
-void whenModalShows(const char *className, std::function<void(QWidget *modal)> action)
-{
-    auto *timer = new QTimer;
-    timer->setInterval(5);
-    auto ticks = std::make_shared<int>(0);
-    QObject::connect(timer, &QTimer::timeout, [timer, action, className, ticks] {
-        QWidget *modal = QApplication::activeModalWidget();
-        const bool shown = modal && modal->isVisible() && modal->inherits(className);
-        if (!shown && ++*ticks < 2000)
-            return;
-        timer->stop();
-        timer->deleteLater();
-        if (shown)
-            action(modal);
-        else
-            ADD_FAILURE() << className << " never showed";
-    });
-    timer->start();
-}
-
 } // namespace customerstest

@@ -56,7 +56,5 @@ void typeInto(QWidget *box, const QString &text);
 void pressKey(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
 /// The object names met by pressing Tab `steps` times from the focused widget.
 QStringList tabWalk(int steps);
-/// Runs `action` as soon as a modal window of this class shows (from inside its modal loop).
-void whenModalShows(const char *className, std::function<void(QWidget *modal)> action);
 
 } // namespace customerstest

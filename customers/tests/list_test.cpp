@@ -1,5 +1,7 @@
 #include "customerfixture.h"
 
+#include <testsupport/modal.h>
+
 #include <customers/intokui.h>
 #include <customers/litokui.h>
 #include <testsupport/testmain.h>
@@ -217,8 +219,7 @@ TEST_F(ListTest, CustomerInfoOpensTheCurrentRowsCustomer)
     list->DBGrid1->setFocus();
     pressKey(Qt::Key_Down);
     QString shownNumber, shownName;
-    whenModalShows("customers::TInTokui", [&](QWidget *modal) {
-        auto *form = static_cast<TInTokui *>(modal);
+    testsupport::whenModalShows<TInTokui>([&](TInTokui *form) {
         EXPECT_EQ(customers::InTokui, form);
         shownNumber = form->Edit1->text();
         shownName = form->Edit3->text();
@@ -247,8 +248,7 @@ TEST_F(ListTest, CustomerInfoWithoutARowOpensNumberZero)
         if (text)
             search(*list, QString::fromUtf8(text));
         QStringList boxes;
-        whenModalShows("customers::TInTokui", [&](QWidget *modal) {
-            auto *form = static_cast<TInTokui *>(modal);
+        testsupport::whenModalShows<TInTokui>([&](TInTokui *form) {
             for (QLineEdit *e : form->findChildren<QLineEdit *>())
                 boxes << e->text();
             // A new customer saved from here is inserted.
