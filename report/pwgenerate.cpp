@@ -136,7 +136,7 @@ void TPWReport::Prepare()
     generateIntoStore();
 }
 
-PrintResult TPWReport::Print()
+PrintResult TPWReport::Print(PrinterDevice *device)
 {
     if (!Run.available)
         return PrintResult::NotReady;
@@ -149,7 +149,8 @@ PrintResult TPWReport::Print()
             m_printer = asideOutput;
         m_printerObject = aside;
     });
-    printer = std::make_unique<TPWPrinter>(this);
+    printer =
+        device ? std::make_unique<TPWPrinter>(this, *device) : std::make_unique<TPWPrinter>(this);
     if (!printer->PrinterOK())
         return PrintResult::NoPrinter;
     printer->Destination = TPWDestination::pwdPrinter;

@@ -50,6 +50,14 @@ TPWPrinter::TPWPrinter(TPWReport *parentReport, std::unique_ptr<PrinterDevice> d
     m_settings.readFrom(*m_device);
 }
 
+TPWPrinter::TPWPrinter(TPWReport *parentReport, PrinterDevice &device)
+    : m_parentReport(parentReport)
+    , m_device(&device)
+    , m_pages(std::make_unique<TPWPageList>())
+{
+    m_settings.readFrom(device);
+}
+
 TPWPrinter::~TPWPrinter()
 {
     // A job still open when the object goes is nothing anyone asked to print.

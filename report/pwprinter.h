@@ -59,6 +59,8 @@ public:
     /// say.
     explicit TPWPrinter(TPWReport *parentReport = nullptr,
                         std::unique_ptr<PrinterDevice> device = nullptr);
+    /// A printer object drawing on a printer owned elsewhere.
+    TPWPrinter(TPWReport *parentReport, PrinterDevice &device);
     ~TPWPrinter() override;
 
     TPWDestination Destination = TPWDestination::pwdMetafile;

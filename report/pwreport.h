@@ -190,8 +190,9 @@ public:
     /// until the preview closes or the application quits.
     void Preview();
     /// Generates the report straight onto the printer, each page at the printer's
-    /// resolution; the printer object of a preview is set aside meanwhile and kept.
-    PrintResult Print();
+    /// resolution; the printer object of a preview is set aside meanwhile and kept. `device`
+    /// prints on a given printer (a PDF file) instead of a new one of the platform.
+    PrintResult Print(PrinterDevice *device = nullptr);
     /// Generates into the page store without showing anything; the printer object keeps
     /// the pages.
     void Prepare();

@@ -150,7 +150,9 @@ void TestPrinter::checkFailure()
 void TestPrinter::startSheet()
 {
     ++m_sheet;
-    if (!m_pdf) {
+    if (m_setup.record) {
+        m_canvas = std::make_unique<report::EmfCanvas>(pageDots(), QSize(m_setup.dpi, m_setup.dpi));
+    } else if (!m_pdf) {
         m_image = report::makePageImage(pageDots(), m_setup.dpi);
         m_painter = std::make_unique<QPainter>(&m_image);
         m_canvas = std::make_unique<report::PainterCanvas>(m_painter.get());
@@ -160,6 +162,11 @@ void TestPrinter::startSheet()
 
 void TestPrinter::finishSheet()
 {
+    if (m_setup.record) {
+        m_log->recorded.append(static_cast<report::EmfCanvas &>(*m_canvas).bytes());
+        m_canvas.reset();
+        return;
+    }
     if (m_pdf)
         return;
     m_canvas.reset();

@@ -5,6 +5,7 @@
 // unprintable offset, and records what was asked of it. A printer that fails at a chosen
 // point stands for one that breaks down in the middle of a job.
 
+#include <report/emfcanvas.h>
 #include <report/paintercanvas.h>
 #include <report/printerdevice.h>
 
@@ -32,6 +33,9 @@ struct TestPrinterSetup
                                       {11, QStringLiteral("A5"), QSizeF(148, 210)}};
     /// Non-empty: the job goes into this PDF file instead of images.
     QString pdfFile;
+    /// Sheets are recorded (at the printer's resolution) instead of drawn into images, so
+    /// that their text items can be read with their device positions.
+    bool record = false;
     /// Sheet number (1-based) at which drawing fails; 0: never.
     int failOnSheet = 0;
     /// Answers of the print dialog: accepted, and what the user changed.
@@ -43,8 +47,9 @@ struct TestPrinterSetup
 /// with the print).
 struct TestPrinterLog
 {
-    QStringList titles;   ///< one per job begun
-    QList<QImage> sheets; ///< sheets of every job, in order (image mode)
+    QStringList titles;         ///< one per job begun
+    QList<QImage> sheets;       ///< sheets of every job, in order (image mode)
+    QList<QByteArray> recorded; ///< sheets as recorded pages (record mode)
     QList<report::DeviceSettings> applied;
     QList<report::PrintDialogChoice> dialogs; ///< as the dialog was opened
     int jobsEnded = 0;
@@ -112,7 +117,7 @@ private:
     QImage m_image;
     std::unique_ptr<QPdfWriter> m_pdf;
     std::unique_ptr<QPainter> m_painter;
-    std::unique_ptr<report::PainterCanvas> m_canvas;
+    std::unique_ptr<report::Canvas> m_canvas;
 };
 
 } // namespace testsupport
