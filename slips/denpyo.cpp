@@ -1,6 +1,8 @@
 #include <slips/denpyo.h>
 
+#include <printing/pwdenpyo.h>
 #include <slips/denpyosql.h>
+#include <slips/slipa4.h>
 #include <slips/slipgrid.h>
 #include <ui/glyphs.h>
 #include <ui/imemode.h>
@@ -213,6 +215,7 @@ void TDenpyo::buildControls()
                       30, false);
     BitBtn5 =
         button(GroupBox1, QStringLiteral("BitBtn5"), QStringLiteral("A4"), 5, 54, 100, 30, false);
+    connect(BitBtn5, &QPushButton::clicked, this, ui::handler(this, &TDenpyo::BitBtn5Click));
 
     GroupBox2 = new QGroupBox(QStringLiteral("宛名印刷"), this);
     GroupBox2->setObjectName(QStringLiteral("GroupBox2"));
@@ -716,6 +719,11 @@ void TDenpyo::BitBtn3Click()
     }
     markSaved();
     showMessage(kSaved);
+}
+
+void TDenpyo::BitBtn5Click()
+{
+    printing::previewA4(this, a4Texts(*this), a4Issuer());
 }
 
 } // namespace slips
