@@ -4,11 +4,14 @@
 #include <report/pagestoreerror.h>
 #include <report/pwprinter.h>
 
+#include <QBuffer>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QSaveFile>
+
+#include <cmath>
 
 namespace report {
 
@@ -17,6 +20,21 @@ namespace {
 // Dots per inch of a written PDF's page coordinates: fine enough that nothing a page holds
 // moves by a visible amount.
 constexpr int PdfResolution = 1200;
+
+// Qt writes a page's box in whole points (595 x 420 for 210 x 148 mm). The box is written
+// with six decimals, so the exact figures take as many bytes wherever the whole part keeps
+// its digits, and the file's offsets stay right.
+void exactPageBoxes(QByteArray &pdf, QSizeF points)
+{
+    const auto box = [](double w, double h) {
+        return QByteArray("/MediaBox [0 0 ") + QByteArray::number(w, 'f', 6) + ' ' +
+               QByteArray::number(h, 'f', 6) + ']';
+    };
+    const QByteArray rounded = box(std::round(points.width()), std::round(points.height()));
+    const QByteArray exact = box(points.width(), points.height());
+    if (rounded.size() == exact.size())
+        pdf.replace(rounded, exact);
+}
 
 } // namespace
 
@@ -50,9 +68,12 @@ void writePdf(TPWPrinter &printer, const QString &fileName)
     if (!file.open(QIODevice::WriteOnly))
         throw PageStoreError("Cannot create file \"" + fileName.toStdString() +
                              "\": " + file.errorString().toStdString());
+    const QSizeF paperMm(printer.paperWidth() / 10.0, printer.paperLength() / 10.0);
+    QByteArray pdf;
     {
-        QPdfWriter writer(&file);
-        const QSizeF paperMm(printer.paperWidth() / 10.0, printer.paperLength() / 10.0);
+        QBuffer buffer(&pdf);
+        buffer.open(QIODevice::WriteOnly);
+        QPdfWriter writer(&buffer);
         writer.setPageLayout(QPageLayout(QPageSize(paperMm, QPageSize::Millimeter),
                                          QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
         writer.setResolution(PdfResolution);
@@ -72,7 +93,8 @@ void writePdf(TPWPrinter &printer, const QString &fileName)
         }
         painter.end();
     }
-    if (!file.commit())
+    exactPageBoxes(pdf, paperMm / 25.4 * 72.0);
+    if (file.write(pdf) != pdf.size() || !file.commit())
         throw PageStoreError("Cannot write file \"" + fileName.toStdString() +
                              "\": " + file.errorString().toStdString());
 }

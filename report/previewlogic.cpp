@@ -159,15 +159,16 @@ QString saveFileName(const QString &fileName, SaveType chosen)
 QString presetSaveName(const QString &base, const QDate &date)
 {
     QString name = base.trimmed();
-    if (name.isEmpty())
-        name = QStringLiteral("report");
     static const QString forbidden = QStringLiteral("/\\:*?\"<>|");
     for (QChar &c : name) {
         if (forbidden.contains(c) || c.isSpace() || c.unicode() < 0x20)
             c = QLatin1Char('_');
     }
-    if (date.isValid())
-        name += QLatin1Char('_') + date.toString(QStringLiteral("yyyy-MM-dd"));
+    if (name.isEmpty() || name == QStringLiteral("_")) {
+        name = QStringLiteral("report");
+        if (date.isValid())
+            name += QLatin1Char('_') + date.toString(QStringLiteral("yyyy-MM-dd"));
+    }
     return name;
 }
 

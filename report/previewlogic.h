@@ -65,8 +65,8 @@ QStringList saveFilters();
 QString saveExtension(const QString &fileName, SaveType chosen);
 /// The name to save under: a name without extension gets the chosen type's.
 QString saveFileName(const QString &fileName, SaveType chosen);
-/// A file name offered by the save dialog: `base` (or "report") with the date, characters
-/// that no file name may hold replaced; never a wildcard.
+/// A file name offered by the save dialog: `base` with the characters that no file name may
+/// hold replaced, or "report" with the date when there is no base; never a wildcard.
 QString presetSaveName(const QString &base, const QDate &date);
 
 /// Measures of a thumbnail row.

@@ -70,13 +70,15 @@ void TPWPreviewImage::paintEvent(QPaintEvent *event)
 
 TPWPreview::TPWPreview(QWidget *parent)
     : QScrollArea(parent)
-    , m_image(new TPWPreviewImage)
+    , m_sheet(new QWidget)
+    , m_image(new TPWPreviewImage(m_sheet))
 {
     setObjectName(QStringLiteral("PWPreview"));
     setWidgetResizable(false);
-    setAlignment(Qt::AlignCenter);
+    setAlignment(Qt::AlignLeft | Qt::AlignTop);
     setBackgroundRole(QPalette::Dark);
-    setWidget(m_image);
+    m_sheet->setObjectName(QStringLiteral("PreviewSheet"));
+    setWidget(m_sheet);
     m_image->resize(250, 250);
     horizontalScrollBar()->setSingleStep(HorizontalIncrement);
     verticalScrollBar()->setSingleStep(VerticalIncrement);
@@ -175,16 +177,38 @@ void TPWPreview::UpdateZoom()
         ZoomToWidth();
     else
         m_image->updateSize(m_printer);
+    placeImage();
 }
 
 void TPWPreview::UpdateImage()
 {
     m_image->updateSize(m_printer);
+    placeImage();
     m_image->setPage(m_printer, std::max(1, m_image->PageNumber()));
+}
+
+void TPWPreview::placeImage()
+{
+    // The room the image has: the control without scroll bars, less those the image needs.
+    const QSize image = m_image->size();
+    const QSize most = maximumViewportSize();
+    const int barWidth = verticalScrollBar()->sizeHint().width();
+    const int barHeight = horizontalScrollBar()->sizeHint().height();
+    bool wide = image.width() > most.width();
+    bool tall = image.height() > most.height();
+    if (wide != tall) {
+        wide = wide || image.width() > most.width() - (tall ? barWidth : 0);
+        tall = tall || image.height() > most.height() - (wide ? barHeight : 0);
+    }
+    const QSize room(most.width() - (tall ? barWidth : 0), most.height() - (wide ? barHeight : 0));
+    m_sheet->resize(image.expandedTo(room));
+    m_image->move(centredOffset(room.width(), image.width()),
+                  centredOffset(room.height(), image.height()));
 }
 
 void TPWPreview::scrollHome()
 {
+    placeImage();
     horizontalScrollBar()->setValue(0);
     verticalScrollBar()->setValue(0);
 }
@@ -209,7 +233,10 @@ void TPWPreview::progressUpdate(int percent)
 void TPWPreview::resizeEvent(QResizeEvent *event)
 {
     QScrollArea::resizeEvent(event);
-    engineQuiet([this] { UpdateZoom(); });
+    engineQuiet([this] {
+        UpdateZoom();
+        placeImage();
+    });
 }
 
 void TPWPreview::focusInEvent(QFocusEvent *event)

@@ -97,10 +97,13 @@ protected:
 
 private:
     void applyZoom(int zoom, TPWZoomState state);
+    /// Places the image: centred on an axis where it is smaller than the control.
+    void placeImage();
     void scrollHome();
     QSize page100() const;
 
     QPointer<TPWPrinter> m_printer;
+    QWidget *m_sheet; // what scrolls: the image on a backdrop at least as large as the control
     TPWPreviewImage *m_image;
     int m_zoom = 100;
     TPWZoomState m_zoomState = TPWZoomState::pwZoomOther;

@@ -859,7 +859,7 @@ bool TPWStandardPreview::ownsWidget(QObject *object) const
 
 bool TPWStandardPreview::thumbnailsHaveFocus() const
 {
-    const QWidget *f = QApplication::focusWidget();
+    const QWidget *f = focusWidget();
     return f && (f == ThumbGrid || ThumbGrid->isAncestorOf(f));
 }
 
@@ -927,7 +927,7 @@ bool TPWStandardPreview::handleKey(QKeyEvent *event)
 
 bool TPWStandardPreview::eventFilter(QObject *watched, QEvent *event)
 {
-    if (event->type() == QEvent::KeyPress && ownsWidget(watched) && isActiveWindow())
+    if (event->type() == QEvent::KeyPress && ownsWidget(watched))
         return handleKey(static_cast<QKeyEvent *>(event));
     if (event->type() == QEvent::Wheel && ownsWidget(watched)) {
         auto *w = static_cast<QWidget *>(watched);
