@@ -32,6 +32,7 @@
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStyledItemDelegate>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTimer>
@@ -247,6 +248,12 @@ void TPWStandardPreview::buildControls()
     // Left: thumbnails and search results; right: the page.
     Tabs = new QTabWidget;
     Tabs->setObjectName(QStringLiteral("Tabs"));
+    // Both tab captions fit the narrow side bar in a small font.
+    QFont tabFont = Tabs->font();
+    tabFont.setPointSizeF(std::min<qreal>(tabFont.pointSizeF(), 8));
+    Tabs->tabBar()->setFont(tabFont);
+    Tabs->tabBar()->setExpanding(false);
+    Tabs->setStyleSheet(QStringLiteral("QTabBar::tab { padding: 3px 5px; }"));
     TabThumbs = new QWidget;
     TabThumbs->setObjectName(QStringLiteral("TabThumbs"));
     ThumbGrid = new QTableWidget(0, 1, TabThumbs);
