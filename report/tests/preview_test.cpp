@@ -731,30 +731,39 @@ TEST_F(PreviewTest, AnEmptyReportBreaksNothing)
     EXPECT_FALSE(w->isVisible());
 }
 
-TEST_F(PreviewTest, PreviewModalReturnsOnceTheWindowClosesAndDiscardsThePages)
+TEST_F(PreviewTest, PreviewCallsReturnOnceTheWindowClosesAndDiscardThePages)
 {
-    const auto report = sampleReport();
-    int afterPreview = 0;
-    report->AfterPreview = [&](TPWReport &) {
-        ++afterPreview;
-    };
-    QPointer<TPWPrinter> printer;
-    QTimer poll;
-    poll.setInterval(5);
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        for (QWidget *top : QApplication::topLevelWidgets()) {
-            auto *w = qobject_cast<TPWStandardPreview *>(top);
-            if (!w || !w->isVisible())
-                continue;
-            poll.stop();
-            printer = w->printer();
-            QTest::keyClick(w->PWPreview, Qt::Key_Escape);
-        }
-    });
-    poll.start();
-    report->PreviewModal();
-    EXPECT_EQ(afterPreview, 2); // after generating, and when the preview closed
-    EXPECT_EQ(report->printerObject(), nullptr);
-    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_TRUE(printer.isNull());
+    for (const bool modal : {true, false}) {
+        SCOPED_TRACE(modal ? "PreviewModal" : "Preview");
+        const auto report = sampleReport();
+        int afterPreview = 0;
+        report->AfterPreview = [&](TPWReport &) {
+            ++afterPreview;
+        };
+        QPointer<TPWPrinter> printer;
+        bool wasModal = false;
+        QTimer poll;
+        poll.setInterval(5);
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            for (QWidget *top : QApplication::topLevelWidgets()) {
+                auto *w = qobject_cast<TPWStandardPreview *>(top);
+                if (!w || !w->isVisible())
+                    continue;
+                poll.stop();
+                printer = w->printer();
+                wasModal = w->isModal();
+                QTest::keyClick(w->PWPreview, Qt::Key_Escape);
+            }
+        });
+        poll.start();
+        if (modal)
+            report->PreviewModal();
+        else
+            report->Preview();
+        EXPECT_EQ(wasModal, modal);
+        EXPECT_EQ(afterPreview, 2); // after generating, and when the preview closed
+        EXPECT_EQ(report->printerObject(), nullptr);
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_TRUE(printer.isNull());
+    }
 }

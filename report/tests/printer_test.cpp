@@ -7,6 +7,7 @@
 #include <report/pwlabel.h>
 #include <report/pwpagelist.h>
 #include <report/pwprinter.h>
+#include <report/pwprogressform.h>
 #include <report/pwreport.h>
 #include <report/reporterror.h>
 #include <testsupport/tempdir.h>
@@ -14,9 +15,15 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
 
 using namespace report;
 using testsupport::TestPrinter;
@@ -378,4 +385,62 @@ TEST(PrinterObject, SavingOverTheLoadedFileReplacesItWhole)
     EXPECT_EQ(again.GetPage(2)->bytes(), pages.at(1));
     // No temporary file is left beside it.
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList({QStringLiteral("pages.PWP")}));
+}
+
+TEST(ProgressWindow, ShowsMultiplesOfFiveAndItsCancelStopsThePrint)
+{
+    testsupport::TempDir dir;
+    const auto installed = TestPrinter::install();
+    const auto report = sampleReport();
+    report->ShowProgress = true;
+    TPWPrinter printer(report.get());
+    {
+        // Four pages: 25, 50, 75 and 100 percent.
+        TPWPageList list;
+        for (int n = 0; n < 4; ++n) {
+            EmfCanvas c(QSize(794, 559));
+            list.AddPage(c.page());
+        }
+        list.Finish();
+        list.SaveToFile(dir.file(QStringLiteral("four.PWP")));
+    }
+    printer.Load(dir.file(QStringLiteral("four.PWP")));
+
+    QString caption, shownWhenCancelled, button;
+    bool onTop = false;
+    QTimer poll;
+    poll.setInterval(0);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto *form = qobject_cast<TPWProgressForm *>(QApplication::activeModalWidget());
+        if (!form || form->Info->text().isEmpty())
+            return;
+        poll.stop();
+        caption = form->windowTitle();
+        onTop = form->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+        button = form->CancelButton->text();
+        shownWhenCancelled = form->Info->text();
+        QTest::mouseClick(form->CancelButton, Qt::LeftButton);
+    });
+    poll.start();
+    EXPECT_EQ(printer.Print(), PrintResult::Cancelled);
+    EXPECT_EQ(caption, QStringLiteral("Printing progress"));
+    EXPECT_TRUE(onTop);
+    EXPECT_EQ(button, QStringLiteral("Cancel"));
+    EXPECT_EQ(shownWhenCancelled, QStringLiteral("25%  Completed"));
+    const testsupport::TestPrinterLog &log = TestPrinter::lastLog();
+    EXPECT_EQ(log.jobsAborted, 1);
+    EXPECT_EQ(log.jobsEnded, 0);
+    EXPECT_TRUE(report->Run.userCancelled);
+    // The window is gone with the print, and the printer object works on.
+    EXPECT_FALSE(QApplication::activeModalWidget());
+    report->Run.userCancelled = false;
+    EXPECT_EQ(printer.Print(), PrintResult::Printed);
+    EXPECT_EQ(TestPrinter::lastLog().sheets.size(), 4);
+
+    // A figure that is no multiple of 5 leaves the window as it was.
+    TPWProgressForm form(nullptr, nullptr);
+    form.progressUpdate(40);
+    form.progressUpdate(42);
+    EXPECT_EQ(form.Info->text(), QStringLiteral("40%  Completed"));
+    EXPECT_EQ(form.ProgressBar->value(), 40);
 }
