@@ -717,8 +717,17 @@ void TPWStandardPreview::PrintSetupClick()
         return;
     const PrintChoices &choice = *m_report->printChoices();
     const DeviceSettings &s = choice.dialog.settings;
-    m_printer->setPrinterIndex(m_report->PrinterSettings().PrinterIndex);
     TPrinterSettings &p = m_printer->PrinterSettings();
+    const int index = m_report->PrinterSettings().PrinterIndex;
+    if (index != m_printer->device().printerIndex()) {
+        // Another printer's driver is read; the pages shown keep their paper.
+        const TPrinterSettings kept = p;
+        m_printer->setPrinterIndex(index);
+        p.PaperSize = kept.PaperSize;
+        p.PaperWidth = kept.PaperWidth;
+        p.PaperLength = kept.PaperLength;
+        p.Orientation = kept.Orientation;
+    }
     if (s.defaultSource) {
         const std::optional<TPWBin> bin = binFromCode(*s.defaultSource);
         p.UseCustomBinCode = !(bin && *s.defaultSource < 13);

@@ -670,13 +670,19 @@ TEST_F(PreviewTest, PrinterSetupChoicesGoToThePrinterObjectAndTheReport)
         c.settings.duplex = 2;
         c.settings.collate = 1;
         c.settings.defaultSource = 4;
+        c.printerIndex = 0; // another printer than the default one
     };
     m_printer.reset();
     m_printer = TestPrinter::install(setup);
     const auto report = sampleReport(3);
     TPWStandardPreview *w = open(*report);
+    const QSize image = w->PWPreview->image()->size();
     QTest::mouseClick(w->PrintSetup, Qt::LeftButton);
     ASSERT_EQ(TestPrinter::lastLog().dialogs.size(), 1);
+    // The pages shown keep their paper whatever printer was chosen.
+    EXPECT_EQ(w->printer()->paperLength(), 1480);
+    EXPECT_EQ(w->PWPreview->image()->size(), image);
+    EXPECT_EQ(report->PrinterSettings().PrinterIndex, 0);
     const PrintDialogChoice &asked = TestPrinter::lastLog().dialogs.first();
     EXPECT_EQ(asked.minPage, 1);
     EXPECT_EQ(asked.maxPage, w->printer()->PageCount());
