@@ -608,6 +608,13 @@ TEST_F(PreviewTest, LoadsAReportFileAndPrintsItsStoredPages)
     EXPECT_EQ(runs, 0);
     EXPECT_EQ(TestPrinter::lastLog().sheets.size(), 3);
     EXPECT_TRUE(m_boxes.errors.isEmpty()) << qPrintable(m_boxes.errors.join(QLatin1Char('\n')));
+
+    // A range beyond the file's pages prints nothing and says so.
+    w->printer()->FirstPage = 4;
+    QTest::mouseClick(w->Print, Qt::LeftButton);
+    EXPECT_EQ(TestPrinter::lastLog().sheets.size(), 3);
+    EXPECT_EQ(m_boxes.messages.last(),
+              QStringLiteral("The chosen page range holds no page to print"));
 }
 
 TEST_F(PreviewTest, PrintRunsTheReportAgainAndClosingWaitsForIt)
