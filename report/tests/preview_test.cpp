@@ -553,6 +553,22 @@ TEST_F(PreviewTest, SavesReportFilesAndPdfAndRefusesOtherTypes)
         EXPECT_NEAR(m.captured(1).toDouble(), 595.28, 0.1);
         EXPECT_NEAR(m.captured(2).toDouble(), 419.53, 0.1);
     }
+    // Its text stays text, in fonts that travel with the file.
+    if (!QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty()) {
+        QProcess text;
+        text.start(QStringLiteral("pdftotext"), {pdf.fileName(), QStringLiteral("-")});
+        text.waitForFinished(30000);
+        EXPECT_TRUE(QString::fromUtf8(text.readAllStandardOutput())
+                        .contains(QStringLiteral("株式会社ゾリカ商店")));
+        QProcess fonts;
+        fonts.start(QStringLiteral("pdffonts"), {pdf.fileName()});
+        fonts.waitForFinished(30000);
+        const QStringList lines = QString::fromUtf8(fonts.readAllStandardOutput())
+                                      .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        ASSERT_GT(lines.size(), 2);
+        for (const QString &line : lines.mid(2))
+            EXPECT_TRUE(line.contains(QStringLiteral(" yes "))) << qPrintable(line);
+    }
 
     onNextDialog([&](QWidget *d) { answerFileDialog(d, dir.file(QStringLiteral("slip.xyz")), 0); });
     QTest::mouseClick(w->SaveReport, Qt::LeftButton);
