@@ -8,6 +8,8 @@
 
 namespace report {
 
+class EmfPage;
+
 /// A font as the report engine describes it: face, character set, size, colour, style.
 /// `height` is in device pixels like a GDI font height (negative: character height,
 /// positive: cell height); when it is 0 the point size decides.
@@ -96,6 +98,12 @@ public:
     /// Line from the current position to (x, y), end point excluded; (x, y) becomes current.
     virtual void lineTo(int x, int y) = 0;
     virtual void resetClip() = 0;
+
+    /// Plays a recorded page stretched over `target` (GDI edges; the target may start left of
+    /// or above the device's origin, as a page does on a printer with unprintable margins).
+    /// The base version replays the drawing through a scaling adapter onto this canvas;
+    /// canvases over a QPainter draw it through the painter's transformation instead.
+    virtual void stretchDraw(const QRect &target, const EmfPage &page);
 };
 
 } // namespace report

@@ -1,5 +1,6 @@
 #include <report/paintercanvas.h>
 
+#include <report/emfpage.h>
 #include <report/fonts.h>
 
 #include <QFontMetrics>
@@ -313,6 +314,12 @@ void PainterCanvas::resetClip()
 {
     if (m_painter)
         m_painter->setClipping(false);
+}
+
+void PainterCanvas::stretchDraw(const QRect &target, const EmfPage &page)
+{
+    if (m_painter)
+        page.play(*m_painter, pixelArea(target));
 }
 
 QImage makePageImage(QSize pixels, int dpi, QColor fill)

@@ -47,6 +47,8 @@ public:
     void moveTo(int x, int y) override;
     void lineTo(int x, int y) override;
     void resetClip() override;
+    /// Through the painter's transformation: the one path that draws recorded pages.
+    void stretchDraw(const QRect &target, const EmfPage &page) override;
 
     QPoint currentPosition() const { return m_position; }
     QPainter *painter() const { return m_painter; }

@@ -61,6 +61,12 @@ TPWPrintable *TPWBand::findControl(const QString &name) const
     return nullptr;
 }
 
+void TPWBand::Print()
+{
+    if (m_report)
+        m_report->printBand(*this);
+}
+
 bool TPWBand::CanExpand(double h)
 {
     return canExpandHandler ? canExpandHandler(*this, h) : false;

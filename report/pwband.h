@@ -80,6 +80,9 @@ public:
     const std::vector<std::unique_ptr<TPWPrintable>> &controls() const { return m_controls; }
     TPWPrintable *findControl(const QString &name) const;
 
+    /// Prints the band at the report's current position.
+    void Print();
+
     /// Run-time: extra height gained while printing (tenths of a millimetre) and the device
     /// rectangle the band last printed into.
     double expansion = 0;

@@ -4,6 +4,7 @@
 #include <report/pwlabel.h>
 #include <report/pwoutput.h>
 #include <report/pwprintable.h>
+#include <report/pwprinter.h>
 
 #include <QLocale>
 
@@ -36,6 +37,10 @@ TPWReport::TPWReport(QString name, const CanvasFont *formFont)
 
 TPWReport::~TPWReport()
 {
+    // Printer objects point back to the report; one that waits for its deferred deletion
+    // goes now.
+    for (const QPointer<QObject> &p : std::as_const(m_printerObjects))
+        delete p.data();
     // Controls refer to their bands and to the report while they go.
     m_controls.clear();
     m_bands.clear();

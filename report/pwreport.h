@@ -7,12 +7,17 @@
 #include <report/pwpage.h>
 #include <report/pwprintersettings.h>
 
+#include <report/printerdevice.h>
+
 #include <QColor>
+#include <QHash>
 #include <QList>
 #include <QPair>
+#include <QPointer>
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace report {
@@ -20,7 +25,9 @@ namespace report {
 class MeasureDevice;
 class PageOutput;
 class TPWPrintable;
+class TPWPrinter;
 class Canvas;
+enum class PrintResult;
 
 struct TPWOptions
 {
@@ -34,6 +41,17 @@ enum class TFormStyle { fsNormal, fsMDIChild, fsMDIForm, fsStayOnTop };
 enum class TWindowState { wsNormal, wsMinimized, wsMaximized };
 enum class TPWZoomState { pwZoomToFit, pwZoomToWidth, pwZoomOther, pwZoom100 };
 enum class TPWSaveType { stPWP };
+/// What the standard preview is about to do (told to OnStandPrevEvent first).
+enum class TStandPrevEventType {
+    spOpen,
+    spClose,
+    spCopy,
+    spPrint,
+    spPrintSetup,
+    spLoad,
+    spSave,
+    spCancel
+};
 
 /// Run-time state of a report while it is generated.
 struct TPWRunState
@@ -48,6 +66,21 @@ struct TPWRunState
     int pageCount = 0;
     double pageFooterHeight = 0;
     int pageNumber = 0;
+    bool forceNewPage = false;
+    bool forceNewColumn = false;
+    /// Set by the progress window's and the preview's Cancel: stops a data-driven detail
+    /// loop after the current record.
+    bool userCancelled = false;
+};
+
+/// What the user chose in the print dialog, kept for the preview (which applies it to its
+/// printer object and, unless a file was loaded, to the report's printer settings).
+struct PrintChoices
+{
+    PrintDialogChoice dialog;
+    /// The page range as FirstPage and LastPage take it: 0 for all pages or a selection.
+    int firstPage = 0;
+    int lastPage = 0;
 };
 
 /// A band report: page setup, bands standing one under another and the printable controls on
@@ -116,6 +149,9 @@ public:
     std::function<void(TPWReport &)> OnPreview;
     std::function<void(TPWReport &)> OnGetPrinterSettings;
     std::function<void(TPWReport &)> OnApplyPrinterSettings;
+    /// Called before the standard preview's own action; setting `handled` suppresses it.
+    std::function<void(TPWReport &, TStandPrevEventType, const QString &contName, bool &handled)>
+        OnStandPrevEvent;
 
     /// Adds a band; the report owns it. Bands are rearranged in design order.
     TPWBand *addBand(std::unique_ptr<TPWBand> band);
@@ -146,6 +182,47 @@ public:
 
     TPWRunState Run;
 
+    // ---- generation
+    /// Generates the report into the page store and shows the standard preview modally;
+    /// returns once the preview has closed.
+    void PreviewModal();
+    /// The same with a preview that is not modal; the call still waits, handling events,
+    /// until the preview closes or the application quits.
+    void Preview();
+    /// Generates the report straight onto the printer, each page at the printer's
+    /// resolution; the printer object of a preview is set aside meanwhile and kept. `device`
+    /// prints on a given printer (a PDF file) instead of a new one of the platform.
+    PrintResult Print(PrinterDevice *device = nullptr);
+    /// Generates into the page store without showing anything; the printer object keeps
+    /// the pages.
+    void Prepare();
+    /// Shows the print dialog on the report's printer and keeps the user's choices.
+    bool PrinterSetup(QWidget *parent = nullptr);
+    /// Breaks to a new page or column (the band loop does; so may a report event).
+    void NewPage();
+    void NewColumn();
+    /// During a run: stops it and cancels the printer object.
+    void Cancel();
+    /// One run of the report onto its current printer object.
+    void Execute();
+
+    /// The printer object of the last run (or of the preview); none between runs.
+    TPWPrinter *printerObject() const { return m_printerObject; }
+    /// The preview showing `printer` has closed: a run still going is cancelled, otherwise
+    /// the printer object and its pages are discarded.
+    void printerObjectClosed(TPWPrinter *printer);
+    const std::optional<PrintChoices> &printChoices() const { return m_printChoices; }
+    /// A named value of the run (PAGENUMBER, COLUMNNUMBER, REPORTTITLE).
+    QString namedValue(const QString &name) const { return m_namedValues.value(name); }
+    /// Room left on the page for bands above the page footer, tenths of a millimetre; 0
+    /// before the first page and outside a run.
+    int availableSpace() const;
+    /// Prints a band at the current position (called by TPWBand::Print).
+    void printBand(TPWBand &band);
+
+    /// The file name the preview offers when saving (without folder or extension).
+    QString PreviewSaveName;
+
     /// Called by the page when its values, paper or columns change: refits the bands and
     /// the report's own pixel bounds.
     void pageChanged();
@@ -160,6 +237,15 @@ public:
 
 private:
     int bandOrder(TPWBandType type) const;
+    TPWPrinter *newPrinterObject();
+    void discardPrinterObject();
+    bool generateIntoStore();
+    void runPreview(bool modal);
+    void EndPage();
+    void printDetail();
+    void makeRoom(TPWBand &band);
+    double paperLength() const;
+    bool bandCanExpand(TPWBand &band, double h);
 
     TPWPage m_page;
     TPWUnit m_units;
@@ -174,6 +260,12 @@ private:
     PageOutput *m_printer = nullptr;
     bool m_loading = false;
     bool m_constructed = false;
+    TPWPrinter *m_printerObject = nullptr;
+    // Every printer object made, so that none outlives the report it points to.
+    QList<QPointer<QObject>> m_printerObjects;
+    std::optional<PrintChoices> m_printChoices;
+    QHash<QString, QString> m_namedValues;
+    double m_stretchAsked = 0;
 };
 
 } // namespace report

@@ -1,5 +1,6 @@
 #include <slips/denpyo.h>
 
+#include <printing/pwdenpyo.h>
 #include <slips/denpyosql.h>
 #include <slips/kindbox.h>
 #include <slips/slipgrid.h>
@@ -230,6 +231,7 @@ void TDenpyo::buildControls()
                       30, false);
     BitBtn5 =
         button(GroupBox1, QStringLiteral("BitBtn5"), QStringLiteral("A4"), 5, 54, 100, 30, false);
+    connect(BitBtn5, &QPushButton::clicked, this, ui::handler(this, &TDenpyo::BitBtn5Click));
 
     GroupBox2 = new QGroupBox(QStringLiteral("宛名印刷"), this);
     GroupBox2->setObjectName(QStringLiteral("GroupBox2"));
@@ -681,6 +683,11 @@ void TDenpyo::BitBtn3Click()
     }
     markSaved();
     showMessage(kSaved);
+}
+
+void TDenpyo::BitBtn5Click()
+{
+    printing::previewA4(this, printTexts(), issuerFromSettings(store::DMIB));
 }
 
 } // namespace slips

@@ -85,6 +85,8 @@ public:
 public slots:
     /// 保　存: updates the slip shown, or inserts a new one and shows its number.
     void BitBtn3Click();
+    /// A4: the slip as the form shows it in the report preview (not saved).
+    void BitBtn5Click();
     /// クリア: empties the slip; the rate and the document kind stay.
     void BitBtn12Click();
     /// ｺｸﾖ-ｳ334 and 封筒: print what the form shows now, without saving.

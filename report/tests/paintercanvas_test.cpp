@@ -1,3 +1,5 @@
+#include <report/emfcanvas.h>
+#include <report/emfpage.h>
 #include <report/paintercanvas.h>
 
 #include <QBuffer>
@@ -217,3 +219,52 @@ TEST(PainterCanvas, DrawsOnAPdfWriter)
 }
 
 } // namespace
+
+namespace {
+
+// A small recorded page: a frame along its edges and a filled block at a known place.
+EmfPage framedPage()
+{
+    EmfCanvas rec(QSize(100, 50));
+    rec.setBrush(CanvasBrush{Qt::white, CanvasBrush::Clear});
+    rec.rectangle(QRect(QPoint(0, 0), QPoint(99, 49)));
+    rec.setBrush(CanvasBrush{Qt::black, CanvasBrush::Solid});
+    rec.fillRect(QRect(QPoint(60, 20), QPoint(79, 29)));
+    return rec.page();
+}
+
+} // namespace
+
+// A stored page printed on a device with unprintable margins starts left of and above the
+// device's origin: the part beyond the origin is cut, the rest lands stretched where it
+// belongs. The painter path and the generic path (through any other canvas, here a
+// recording) agree.
+TEST(PainterCanvas, StretchDrawPlacesAPageWithANegativeOrigin)
+{
+    const EmfPage page = framedPage();
+    const QRect target(QPoint(-20, -10), QPoint(179, 89)); // 200 x 100: twice the page
+    QImage painted = draw(QSize(200, 100), [&](Canvas &c) { c.stretchDraw(target, page); });
+
+    EmfCanvas rec(QSize(200, 100));
+    rec.stretchDraw(target, page);
+    QImage generic = makePageImage(QSize(200, 100), 96);
+    {
+        QPainter p(&generic);
+        PainterCanvas c(&p);
+        rec.page().play(c);
+    }
+
+    for (QImage *img : {&painted, &generic}) {
+        // The block 60..80 x 20..30 of the page, doubled and moved by (-20, -10).
+        EXPECT_EQ(inkBox(img->copy(QRect(90, 20, 80, 40))), QRect(10, 10, 40, 20));
+        // The right and bottom frame lines are inside the device; the left and top ones were
+        // cut off with the margin.
+        EXPECT_TRUE(dark(*img, 178, 50) || dark(*img, 179, 50));
+        EXPECT_TRUE(dark(*img, 100, 88) || dark(*img, 100, 89));
+        EXPECT_FALSE(dark(*img, 0, 50));
+        EXPECT_FALSE(dark(*img, 100, 0));
+    }
+    // An empty target draws nothing.
+    const QImage none = draw(QSize(20, 20), [&](Canvas &c) { c.stretchDraw(QRect(), page); });
+    EXPECT_TRUE(inkBox(none).isEmpty());
+}
