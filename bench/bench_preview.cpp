@@ -76,9 +76,12 @@ int main(int argc, char **argv)
     QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
     installFontSubstitutions();
     setPrinterFactory([] { return std::make_unique<PdfPrinter>(); });
-    const printing::Issuer issuer{QStringLiteral("ゾリカ文具店"), QStringLiteral("150-0001"),
-                                  QStringLiteral("東京都渋谷区神宮前1-2-3"),
-                                  QStringLiteral("03-1234-5678"), QStringLiteral("03-1234-5679")};
+    printing::Issuer issuer;
+    issuer.name = QStringLiteral("ゾリカ文具店");
+    issuer.zip = QStringLiteral("150-0001");
+    issuer.addr = QStringLiteral("東京都渋谷区神宮前1-2-3");
+    issuer.tel = QStringLiteral("03-1234-5678");
+    issuer.fax = QStringLiteral("03-1234-5679");
 
     PaintWatch watch;
     app.installEventFilter(&watch);

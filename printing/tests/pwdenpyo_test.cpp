@@ -47,9 +47,13 @@ SlipTexts workedSlip()
 
 Issuer shop()
 {
-    return {QStringLiteral("ゾリカ文具店"), QStringLiteral("150-0001"),
-            QStringLiteral("東京都渋谷区神宮前1-2-3"), QStringLiteral("03-1234-5678"),
-            QStringLiteral("03-1234-5679")};
+    Issuer i;
+    i.name = QStringLiteral("ゾリカ文具店");
+    i.zip = QStringLiteral("150-0001");
+    i.addr = QStringLiteral("東京都渋谷区神宮前1-2-3");
+    i.tel = QStringLiteral("03-1234-5678");
+    i.fax = QStringLiteral("03-1234-5679");
+    return i;
 }
 
 enum Align { L, R, C };
