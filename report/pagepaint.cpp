@@ -21,10 +21,12 @@ namespace {
 // moves by a visible amount.
 constexpr int PdfResolution = 1200;
 
+} // namespace
+
 // Qt writes a page's box in whole points (595 x 420 for 210 x 148 mm). The box is written
 // with six decimals, so the exact figures take as many bytes wherever the whole part keeps
 // its digits, and the file's offsets stay right.
-void exactPageBoxes(QByteArray &pdf, QSizeF points)
+void exactPdfPageBoxes(QByteArray &pdf, QSizeF points)
 {
     const auto box = [](double w, double h) {
         return QByteArray("/MediaBox [0 0 ") + QByteArray::number(w, 'f', 6) + ' ' +
@@ -35,8 +37,6 @@ void exactPageBoxes(QByteArray &pdf, QSizeF points)
     if (rounded.size() == exact.size())
         pdf.replace(rounded, exact);
 }
-
-} // namespace
 
 void paintPageImage(QPainter &painter, const QRect &rect, const EmfPage *page)
 {
@@ -93,7 +93,7 @@ void writePdf(TPWPrinter &printer, const QString &fileName)
         }
         painter.end();
     }
-    exactPageBoxes(pdf, paperMm / 25.4 * 72.0);
+    exactPdfPageBoxes(pdf, paperMm / 25.4 * 72.0);
     if (file.write(pdf) != pdf.size() || !file.commit())
         throw PageStoreError("Cannot write file \"" + fileName.toStdString() +
                              "\": " + file.errorString().toStdString());

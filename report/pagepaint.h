@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QByteArray>
+#include <QSizeF>
+
 #include <QRect>
 #include <QString>
 
@@ -20,5 +23,10 @@ void paintPageImage(QPainter &painter, const QRect &rect, const EmfPage *page);
 /// text stays text, with its fonts embedded. The file appears only once it is complete.
 /// Throws PageStoreError when it cannot be written.
 void writePdf(TPWPrinter &printer, const QString &fileName);
+
+/// Qt writes a PDF page's box in whole points (595 x 420 for 210 x 148 mm): the boxes of
+/// pages of this size in points get their exact figures, at the same length, so that the
+/// file's offsets stay right.
+void exactPdfPageBoxes(QByteArray &pdf, QSizeF points);
 
 } // namespace report

@@ -1,7 +1,10 @@
 #include <report/pdfprinter.h>
 
+#include <report/pagepaint.h>
+
 #include <report/paintercanvas.h>
 
+#include <QBuffer>
 #include <QDir>
 #include <QFileInfo>
 #include <QPageLayout>
@@ -48,6 +51,8 @@ PrintCancelled::PrintCancelled()
 struct PdfPrinter::Job
 {
     QSaveFile file;
+    QBuffer pages; ///< the document as the writer makes it, before its boxes are made exact
+    QSizeF paperPoints;
     std::unique_ptr<QPdfWriter> writer;
     QPainter painter;
     std::unique_ptr<PainterCanvas> canvas;
@@ -197,11 +202,14 @@ void PdfPrinter::beginDoc(const QString &title)
     if (QFileInfo(path).isDir() || !job->file.open(QIODevice::WriteOnly))
         throw PrinterError(
             QStringLiteral("PDFファイル「%1」に書き込めません").arg(fileText(path)).toStdString());
-    job->writer = std::make_unique<QPdfWriter>(&job->file);
+    job->pages.open(QIODevice::WriteOnly);
+    job->writer = std::make_unique<QPdfWriter>(&job->pages);
     job->writer->setResolution(m_dpi);
     job->writer->setTitle(title);
     job->writer->setCreator(QStringLiteral("ZorikaDesk"));
     const QPageSize size(m_paperMm, QPageSize::Millimeter, QString(), QPageSize::ExactMatch);
+    const QSizeF mm = m_landscape ? m_paperMm.transposed() : m_paperMm;
+    job->paperPoints = mm / 25.4 * 72.0;
     job->writer->setPageLayout(
         QPageLayout(size, m_landscape ? QPageLayout::Landscape : QPageLayout::Portrait,
                     QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter));
@@ -229,8 +237,11 @@ void PdfPrinter::endDoc()
     std::unique_ptr<Job> job = std::move(m_job);
     job->canvas.reset();
     job->painter.end();
+    job->writer.reset();
+    QByteArray pdf = job->pages.data();
+    exactPdfPageBoxes(pdf, job->paperPoints);
     const QString path = job->file.fileName();
-    if (job->file.error() != QFileDevice::NoError || !job->file.commit())
+    if (job->file.write(pdf) != pdf.size() || !job->file.commit())
         throw PrinterError(QStringLiteral("PDFファイル「%1」を保存できませんでした")
                                .arg(fileText(path))
                                .toStdString());

@@ -4,6 +4,7 @@
 
 #include <printing/envelope.h>
 #include <printing/kokuyo.h>
+#include <printing/pwdenpyo.h>
 #include <report/fonts.h>
 #include <report/pdfprinter.h>
 #include <slips/slipprint.h>
@@ -17,7 +18,7 @@ namespace shell {
 
 QStringList printKinds()
 {
-    return {QStringLiteral("kokuyo"), QStringLiteral("envelope")};
+    return {QStringLiteral("kokuyo"), QStringLiteral("envelope"), QStringLiteral("a4")};
 }
 
 int runPrintCommand(const StartupOptions &opts, int &argc, char **argv)
@@ -60,6 +61,9 @@ int runPrintCommand(const StartupOptions &opts, int &argc, char **argv)
         if (opts.printKind == QStringLiteral("kokuyo")) {
             printed =
                 printing::KokuyoSlip(*slip, slips::issuerFromSettings(&dm)).print(pdf, nullptr);
+        } else if (opts.printKind == QStringLiteral("a4")) {
+            // As the preview's Print makes it: the report run onto the printer, one page.
+            printed = printing::printA4(*slip, slips::issuerFromSettings(&dm), pdf);
         } else {
             if (slip->name.isEmpty() || slip->addr1.isEmpty()) {
                 err << QStringLiteral("伝票番号 %1 には宛名（お客様名と住所１）がありません\n")

@@ -37,7 +37,8 @@ void setUpParser(QCommandLineParser &parser)
          QStringLiteral("データベースを開き（なければ作成し）、結果を表示して終了します。")});
     parser.addOption({QStringLiteral("print"),
                       QStringLiteral("保存した伝票を画面を出さずに PDF に印刷します。kind は "
-                                     "kokuyo（ｺｸﾖ伝票）または envelope（封筒）。"
+                                     "kokuyo（ｺｸﾖ伝票）、envelope（封筒）または a4"
+                                     "（A4 伝票、210 × 148 mm）。"
                                      "--slip と --output を一緒に指定します。"),
                       QStringLiteral("kind")});
     parser.addOption({QStringLiteral("slip"), QStringLiteral("--print で印刷する伝票番号。"),

@@ -187,6 +187,23 @@ TEST_F(PrintTest, CommandLinePrintsAStoredSlip)
     EXPECT_EQ(run({"--print", "envelope", "--slip", slip, "--output", envelope}), 0);
     EXPECT_TRUE(QFile::exists(envelope));
 
+    // The A4 report: one page of exactly 210 × 148 mm with the slip's text on it.
+    const QString a4 = m_dir.file(QStringLiteral("a4.pdf"));
+    ASSERT_EQ(run({"--print", "a4", "--slip", slip, "--output", a4}, &err), 0) << err.toStdString();
+    const QList<PdfWord> a4Words = testsupport::pdfWords(a4);
+    EXPECT_TRUE(std::any_of(a4Words.begin(), a4Words.end(), [](const PdfWord &w) {
+        return w.text.contains(QStringLiteral("株式会社テスト"));
+    }));
+    EXPECT_TRUE(
+        std::all_of(a4Words.begin(), a4Words.end(), [](const PdfWord &w) { return w.page == 1; }));
+    {
+        QFile f(a4);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        EXPECT_TRUE(f.readAll().contains("/MediaBox [0 0 " +
+                                         QByteArray::number(210 / 25.4 * 72, 'f', 6) + ' ' +
+                                         QByteArray::number(148 / 25.4 * 72, 'f', 6) + ']'));
+    }
+
     struct Bad
     {
         QStringList args;
