@@ -1,4 +1,5 @@
 #include <printing/kokuyo.h>
+#include <printing/pwdenpyo.h>
 #include <printing/setupdialog.h>
 #include <printing/systemprinter.h>
 #include <testsupport/modal.h>
@@ -106,6 +107,24 @@ TEST(SystemPrinter, SlipReachesACupsQueueAndCompletes)
     confirmSetupOn(row);
     ASSERT_TRUE(KokuyoSlip(slip(), issuer()).print(printer, nullptr));
     EXPECT_EQ(printer.printerName(), kQueue);
+    const QDeadlineTimer deadline(60000);
+    while (completedJobs() <= before && !deadline.hasExpired())
+        QTest::qWait(200);
+    EXPECT_EQ(completedJobs(), before + 1) << "the job did not complete in the spooler";
+}
+
+// The A4 slip report through the same queue, as the preview's Print sends it: the settings
+// of the report (its 210 × 148 mm page, copies) reach CUPS and the job completes.
+TEST(SystemPrinter, A4SlipReachesACupsQueueAndCompletes)
+{
+    SystemPrinter printer;
+    const int row = int(printer.systemPrinters().indexOf(kQueue));
+    if (row < 0)
+        GTEST_SKIP() << "no CUPS queue " << kQueue.toStdString()
+                     << " (start one with .ci/cups-queue.sh start)";
+    printer.setPrinterIndex(row);
+    const int before = completedJobs();
+    ASSERT_TRUE(printA4(slip(), issuer(), printer));
     const QDeadlineTimer deadline(60000);
     while (completedJobs() <= before && !deadline.hasExpired())
         QTest::qWait(200);
