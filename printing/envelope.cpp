@@ -1,5 +1,7 @@
 #include <printing/envelope.h>
 
+#include <report/fonts.h>
+
 #include <printing/printerops.h>
 #include <printing/textconv.h>
 
@@ -70,11 +72,16 @@ QList<PrintItem> Envelope::layout(QSize dpi, QSize page) const
     const QString &face = m_options.FontSet;
 
     QList<PrintItem> items;
+    // Each cell in the chosen face, unless that face draws it as nothing.
+    const auto cellItem = [](const QString &cell, report::CanvasFont font, QPoint at) {
+        font.face = report::faceForText(font.face, cell);
+        return PrintItem{cell, font, at};
+    };
     const auto down = [&](const QStringList &cells, const report::CanvasFont &font, int x, int top,
                           int step) {
         int y = top;
         for (const QString &c : cells) {
-            items.append({c, font, QPoint(x, y)});
+            items.append(cellItem(c, font, QPoint(x, y)));
             y += step;
         }
     };
@@ -82,7 +89,7 @@ QList<PrintItem> Envelope::layout(QSize dpi, QSize page) const
                         int step) {
         int y = bottom;
         for (qsizetype i = cells.size() - 1; i >= 0; --i) {
-            items.append({cells[i], font, QPoint(x, y)});
+            items.append(cellItem(cells[i], font, QPoint(x, y)));
             y -= step;
         }
     };
@@ -94,7 +101,7 @@ QList<PrintItem> Envelope::layout(QSize dpi, QSize page) const
         double x = roundEven(W - 52 * kx) + mx;
         const int y = roundEven(8 * ky) + my;
         for (const QString &c : splitCells(QString(m_slip.zip).remove(QLatin1Char('-')))) {
-            items.append({c, font, QPoint(int(x), y)});
+            items.append(cellItem(c, font, QPoint(int(x), y)));
             x = roundEven(x + 0.8 * e);
         }
     }

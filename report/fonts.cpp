@@ -1,7 +1,10 @@
 #include <report/fonts.h>
 
+#include <QFontDatabase>
 #include <QFontMetricsF>
+#include <QPainterPath>
 #include <QHash>
+#include <QRawFont>
 #include <QStringList>
 
 #include <cmath>
@@ -109,6 +112,51 @@ QFont qtFontFor(const CanvasFont &font, QSize dpi)
         f.setPixelSize(std::max(1, int(std::nearbyint(px))));
     }
     return f;
+}
+
+namespace {
+
+// True unless the family has a glyph for a character of the text that draws nothing: some
+// brush fonts carry empty glyphs for signs they do not design (｜ in a 行書 face), and Qt only
+// falls back for glyphs a font does not have at all.
+bool familyDrawsText(const QString &family, const QString &text)
+{
+    static QHash<QString, bool> known;
+    const QString key = family + QChar(0) + text;
+    if (const auto it = known.constFind(key); it != known.constEnd())
+        return *it;
+    QFont f(family);
+    f.setPixelSize(48);
+    const QRawFont raw = QRawFont::fromFont(f, QFontDatabase::Japanese);
+    bool draws = true;
+    if (raw.isValid() && raw.familyName().compare(family, Qt::CaseInsensitive) == 0) {
+        for (const char32_t c : text.toUcs4()) {
+            if (QChar::isSpace(c) || QChar::category(c) == QChar::Other_Format ||
+                QChar::category(c) == QChar::Mark_NonSpacing)
+                continue;
+            const QList<quint32> glyphs = raw.glyphIndexesForString(QString::fromUcs4(&c, 1));
+            if (!glyphs.isEmpty() && glyphs.first() != 0 &&
+                raw.pathForGlyph(glyphs.first()).isEmpty()) {
+                draws = false;
+                break;
+            }
+        }
+    }
+    known.insert(key, draws);
+    return draws;
+}
+
+} // namespace
+
+QString faceForText(const QString &face, const QString &text)
+{
+    const QStringList families = familiesFor(face);
+    if (families.isEmpty() || familyDrawsText(families.first(), text))
+        return face;
+    for (qsizetype i = 1; i < families.size(); ++i)
+        if (familyDrawsText(families[i], text))
+            return families[i];
+    return QStringLiteral("IPAMincho");
 }
 
 } // namespace report

@@ -3,6 +3,8 @@
 
 #include "recordingprinter.h"
 
+#include <QFontDatabase>
+
 #include <gtest/gtest.h>
 
 #include <ostream>
@@ -311,6 +313,30 @@ TEST(Envelope, BlankPostalCodeAndEmptyHonorificKeepTheirCells)
     // 7 blanks, 3 address cells, the name with its empty cell at the end.
     ASSERT_EQ(items.size(), 7 + 3 + 3);
     EXPECT_EQ(items.back().text, QStringLiteral(" "));
+}
+
+// The default brush face has empty glyphs for the vertical stroke of hyphens: 2-2-1 printed
+// as 二 二 一 with gaps. Such a cell is printed in the face's next stand-in; every other cell
+// keeps the chosen face.
+TEST(Envelope, CellsTheFaceDrawsAsNothingTakeAnotherFace)
+{
+    if (!QFontDatabase::families().contains(QStringLiteral("AoyagiKouzanFontT")))
+        GTEST_SKIP() << "the 行書 brush font (fonts-aoyagi-kouzan-t) is not installed";
+    SlipTexts slip;
+    slip.name = QStringLiteral("山田");
+    slip.addr1 = QStringLiteral("横浜市2-2-1");
+    EnvelopeOptions o; // HG行書体, the initial face
+    const auto items = Envelope(slip, o).layout({600, 600}, {2026, 4723});
+    int strokes = 0;
+    for (const PrintItem &item : items) {
+        if (item.text == QStringLiteral("｜")) {
+            ++strokes;
+            EXPECT_EQ(item.font.face, QStringLiteral("IPAMincho"));
+        } else if (item.text != QStringLiteral(" ")) {
+            EXPECT_EQ(item.font.face, QStringLiteral("HG行書体")) << item.text.toStdString();
+        }
+    }
+    EXPECT_EQ(strokes, 2);
 }
 
 TEST(SetPaper, FindsTheEnvelopeByNameOrBySizeInTheDriversOrder)
