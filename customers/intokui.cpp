@@ -90,6 +90,9 @@ void TInTokui::buildControls()
         auto *box = new QLineEdit(this);
         box->setObjectName(QStringLiteral("Edit") + n);
         box->setGeometry(12, kBoxTops[i], 250, 21);
+        // A text box holds what its column holds: nothing typed is refused by the store.
+        if (fields[i].size > 0)
+            box->setMaxLength(fields[i].size);
         ui::applyImeMode(box, kImeModes[i]);
         label->setBuddy(box);
         *labels[i] = label;

@@ -79,6 +79,33 @@ bool indexExists(Database &db, const QString &name)
     return q.fieldByName(QStringLiteral("N")).asInteger() > 0;
 }
 
+// Characters a text column holds now; 0 when there is no such column.
+int textColumnLength(Database &db, const QString &table, const QString &column)
+{
+    Query q(db);
+    q.sql().add(QStringLiteral("select f.RDB$CHARACTER_LENGTH as N"));
+    q.sql().add(QStringLiteral("from RDB$RELATION_FIELDS r join RDB$FIELDS f"));
+    q.sql().add(QStringLiteral("  on f.RDB$FIELD_NAME = r.RDB$FIELD_SOURCE"));
+    q.sql().add(QStringLiteral("where r.RDB$RELATION_NAME = :T and r.RDB$FIELD_NAME = :C"));
+    q.paramByName(QStringLiteral("T")).setAsString(table);
+    q.paramByName(QStringLiteral("C")).setAsString(column);
+    q.open();
+    return q.eof() ? 0 : int(q.fieldByName(QStringLiteral("N")).asInteger());
+}
+
+void widenTextColumns(Database &db, const QString &table, const QList<Column> &columns)
+{
+    for (const Column &c : columns) {
+        if (c.type != Column::Text)
+            continue;
+        const int now = textColumnLength(db, table, c.name);
+        if (now > 0 && now < c.width)
+            exec(db, QStringLiteral("alter table %1 alter column %2 type varchar(%3)")
+                         .arg(table, c.name)
+                         .arg(c.width));
+    }
+}
+
 } // namespace
 
 QString newerSchemaMessage()
@@ -95,11 +122,12 @@ int ensureSchema(Database &db)
     if (found > kSchemaVersion)
         throw DbError(newerSchemaMessage());
     if (found == kSchemaVersion)
-        return found; // later versions add their migrations here, one step at a time
+        return found;
 
-    // A new database, or one whose creation stopped half-way: every step looks at what is
-    // there already, so a later start completes what an earlier one began. The version is
-    // written last, when everything else stands.
+    // A new database, one whose creation stopped half-way, or an older one: every step looks
+    // at what is there already, so a later start completes what an earlier one began, and
+    // brings an older database up to this version. The version is written last, when
+    // everything else stands.
     try {
         // Data definition must be committed before the tables can be used.
         if (!tableExists(db, QStringLiteral("TOKUI")))
@@ -108,6 +136,12 @@ int ensureSchema(Database &db)
             exec(db, createTable(QStringLiteral("DENPYO"), denpyoColumns()));
         if (!hasVersionTable)
             exec(db, QStringLiteral("create table ZD_SCHEMA (VERSION integer not null)"));
+        db.commit();
+        // Version 2: text columns as wide as the table says (the telephone columns took 12
+        // characters, one too few for a mobile number written with its hyphens).
+        db.startTransaction();
+        widenTextColumns(db, QStringLiteral("TOKUI"), tokuiColumns());
+        widenTextColumns(db, QStringLiteral("DENPYO"), denpyoColumns());
         db.commit();
         db.startTransaction();
         for (const auto &ix : kIndexes) {
@@ -118,6 +152,7 @@ int ensureSchema(Database &db)
         }
         db.commit();
         db.startTransaction();
+        exec(db, QStringLiteral("delete from ZD_SCHEMA"));
         Query q(db);
         q.sql().add(QStringLiteral("insert into ZD_SCHEMA (VERSION) values (:V)"));
         q.paramByName(QStringLiteral("V")).setAsInteger(kSchemaVersion);

@@ -4,8 +4,9 @@
 
 namespace store {
 
-/// The schema version this program writes and expects.
-constexpr int kSchemaVersion = 1;
+/// The schema version this program writes and expects. 2: the telephone columns hold 20
+/// characters.
+constexpr int kSchemaVersion = 2;
 
 /// Creates the tables of a new database, completes one whose creation stopped half-way, or
 /// migrates an older one, and returns the version found before (0 for a new or half-made

@@ -190,9 +190,9 @@ TEST_F(EntryTest, FullWidthInputArrivesHalfWidth)
     // Pasted text too.
     form->TEL->clear();
     form->TEL->setFocus(Qt::MouseFocusReason);
-    QApplication::clipboard()->setText(QStringLiteral("０６－１１１１－２２２２"));
+    QApplication::clipboard()->setText(QStringLiteral("０９０－１１１１－２２２２"));
     pressKey(Qt::Key_V, Qt::ControlModifier);
-    EXPECT_EQ(form->TEL->text(), QStringLiteral("06-1111-2222"));
+    EXPECT_EQ(form->TEL->text(), QStringLiteral("090-1111-2222"));
     // A yen sign and a comma typed full-width into an amount cell count as the amount.
     typeCell(*form, 4, 1, QStringLiteral("￥１，５００"));
     EXPECT_EQ(form->StringGrid1->cell(4, 1), QStringLiteral("\\1,500"));
@@ -205,7 +205,7 @@ TEST_F(EntryTest, FullWidthInputArrivesHalfWidth)
     ASSERT_EQ(form->messages, QStringList{kSaved});
     const auto stored = row(form->ANO->text().toInt());
     EXPECT_EQ(stored.value("TKZIP"), QStringLiteral("123-4567"));
-    EXPECT_EQ(stored.value("TKTEL"), QStringLiteral("06-1111-2222"));
+    EXPECT_EQ(stored.value("TKTEL"), QStringLiteral("090-1111-2222"));
     EXPECT_EQ(stored.value("YMD"), QStringLiteral("2026/12/24"));
 }
 
@@ -233,7 +233,7 @@ TEST_F(EntryTest, BoxesAndCellsHoldWhatTheirColumnsHold)
     {
         QLineEdit *box;
         int length;
-    } boxes[] = {{form->NAME1, 50}, {form->ADDR1, 50}, {form->ADDR2, 50}, {form->TEL, 12}};
+    } boxes[] = {{form->NAME1, 50}, {form->ADDR1, 50}, {form->ADDR2, 50}, {form->TEL, 20}};
     for (const auto &b : boxes) {
         typeInto(b.box, QString(b.length + 5, QChar(u'髙')));
         EXPECT_EQ(b.box->text().size(), b.length) << b.box->objectName().toStdString();
