@@ -60,13 +60,9 @@ void TIssuerDialog::btSaveClick()
     } catch (const std::exception &) {
         saved = false;
     }
-    if (saved) {
-        // The slip prints these from the data module: take them at once.
-        store::DMIB->mADDR2 = edADDR2->text();
-        store::DMIB->mTEL2 = edTEL2->text();
-        store::DMIB->mBANK1 = edBANK1->text();
-        store::DMIB->mBANK2 = edBANK2->text();
-    }
+    // Like the shop's other details, these reach the printed slips at the next start: the
+    // data module keeps what it read then, so every issuer line of one slip comes from the
+    // same moment.
     ui::showMessage(this, saved ? QStringLiteral("設定を保存しました")
                                 : QStringLiteral("設定の保存に失敗しました！"));
 }

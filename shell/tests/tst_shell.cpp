@@ -217,11 +217,13 @@ TEST_F(ShellTest, IssuerLinesAreSavedBesideTheSettings)
     }
     for (qsizetype i = 0; i < values.size(); ++i)
         EXPECT_EQ(dm->ReReg(store::TDMIB::issuerSettingNames()[i]), values[i]);
-    EXPECT_EQ(dm->mADDR2, values[0]);
-    EXPECT_EQ(dm->mBANK1, values[2]);
-    // Read at the next start as well.
+    // As the shop's other details: the data module of this run keeps what it read at start,
+    // the next start reads the new lines.
+    EXPECT_EQ(dm->mADDR2, QString());
     store::TDMIB next(dm->settings(), store::ConnectionParams{});
+    EXPECT_EQ(next.mADDR2, values[0]);
     EXPECT_EQ(next.mTEL2, values[1]);
+    EXPECT_EQ(next.mBANK1, values[2]);
     TIssuerDialog again;
     EXPECT_EQ(again.edBANK1->text(), values[2]);
 }
