@@ -179,6 +179,8 @@ void TZIPFIND::buildControls()
     connect(BitBtn2, &QPushButton::clicked, this, ui::handler(this, &TZIPFIND::BitBtn2Click));
     connect(BitBtn3, &QPushButton::clicked, this, ui::handler(this, &TZIPFIND::BitBtn3Click));
     connect(BitBtn4, &QPushButton::clicked, this, &TZIPFIND::reject);
+    // A double click on a result confirms it, as 決定 does.
+    connect(ListBox1, &QListWidget::itemDoubleClicked, BitBtn3, &QPushButton::click);
 }
 
 void TZIPFIND::showEvent(QShowEvent *event)
@@ -220,11 +222,17 @@ void TZIPFIND::FormActivate()
 
 void TZIPFIND::keyPressEvent(QKeyEvent *event)
 {
-    // Return on a button presses it, as everywhere on the desktop; in a box it does nothing.
+    // Return on a button presses it, as everywhere on the desktop; in the search box it
+    // searches, on a result it confirms it; in the dictionary box it does nothing.
     const int key = event->key();
     if ((key == Qt::Key_Return || key == Qt::Key_Enter) && event->modifiers() == Qt::NoModifier) {
-        if (auto *button = qobject_cast<QPushButton *>(focusWidget()))
+        QWidget *focus = focusWidget();
+        if (auto *button = qobject_cast<QPushButton *>(focus))
             button->click();
+        else if (focus == ZIP)
+            BitBtn1->click();
+        else if (focus == ListBox1 && ListBox1->currentRow() >= 0)
+            BitBtn3->click();
         event->accept();
         return;
     }

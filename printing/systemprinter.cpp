@@ -125,9 +125,13 @@ bool SystemPrinter::offersCustomPaper() const
 
 bool SystemPrinter::setupDialog(QWidget *parent)
 {
-    if (m_names.isEmpty())
+    // Said once: the user who prints into PDF files knows it after the first print.
+    static bool told = false;
+    if (m_names.isEmpty() && !told) {
+        told = true;
         ui::showMessage(parent, QStringLiteral("プリンターがインストールされていません。"
                                                "PDFファイルに印刷できます。"));
+    }
     PrinterSetupDialog dialog(*this, parent);
     return dialog.exec() == QDialog::Accepted;
 }

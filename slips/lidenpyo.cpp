@@ -5,6 +5,7 @@
 #include <store/dmib.h>
 #include <store/query.h>
 #include <ui/dbgrid.h>
+#include <ui/halfwidth.h>
 #include <ui/handler.h>
 #include <ui/imemode.h>
 #include <ui/widgets.h>
@@ -103,6 +104,9 @@ TLiDenpyo::TLiDenpyo(QWidget *owner)
     M1 = box(QStringLiteral("M1"), {112, 29, 28, 27}, 2, ui::ImeMode::Off);
     Y1->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     M1->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    // Number boxes with the input method off take half-width digits, whatever arrives.
+    ui::acceptHalfWidthOnly(Y1);
+    ui::acceptHalfWidthOnly(M1);
     Edit1 = box(QStringLiteral("Edit1"), {45, 64, 271, 27}, 0, ui::ImeMode::Hiragana);
     BitBtn2 = ui::makeButton(GroupBox1, QStringLiteral("BitBtn2"), QStringLiteral("クリア"),
                              {45, 100, 75, 25});

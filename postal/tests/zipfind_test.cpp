@@ -620,18 +620,44 @@ TEST_F(ZipFindTest, SettingsThatCannotBeWrittenAreReported)
     EXPECT_EQ(form->KEN_ALL->text(), m_dictionary);
 }
 
-TEST_F(ZipFindTest, ReturnPressesTheFocusedButtonAndNothingInABox)
+// The keyboard alone: Return on a button presses it, Return in the search box searches, and
+// Return on a result (or a double click) confirms it as 決定 does.
+TEST_F(ZipFindTest, ReturnSearchesAndConfirmsAsTheButtonsDo)
 {
     auto form = open(QStringLiteral("1000001"));
     ASSERT_EQ(QApplication::focusWidget(), form->BitBtn1);
     QTest::keyClick(form->BitBtn1, Qt::Key_Return);
     settle();
     EXPECT_EQ(form->ListBox1->count(), 1);
+    form->ListBox1->clear();
     form->ZIP->setFocus();
     QTest::keyClick(form->ZIP, Qt::Key_Return);
     settle();
+    ASSERT_EQ(form->ListBox1->count(), 1);
     EXPECT_TRUE(form->isVisible());
     EXPECT_TRUE(m_messages.isEmpty());
+    form->KEN_ALL->setFocus();
+    QTest::keyClick(form->KEN_ALL, Qt::Key_Return); // nothing in the dictionary box
+    settle();
+    EXPECT_TRUE(form->isVisible());
+
+    form->ListBox1->setFocus();
+    form->ListBox1->setCurrentRow(0);
+    QTest::keyClick(form->ListBox1, Qt::Key_Return);
+    settle();
+    EXPECT_EQ(form->result(), QDialog::Accepted);
+    EXPECT_EQ(form->fZIP, QStringLiteral("1000001"));
+
+    auto again = open(QStringLiteral("1000001"));
+    QTest::keyClick(again->BitBtn1, Qt::Key_Return);
+    settle();
+    ASSERT_EQ(again->ListBox1->count(), 1);
+    const QRect item = again->ListBox1->visualItemRect(again->ListBox1->item(0));
+    QTest::mouseClick(again->ListBox1->viewport(), Qt::LeftButton, {}, item.center());
+    QTest::mouseDClick(again->ListBox1->viewport(), Qt::LeftButton, {}, item.center());
+    settle();
+    EXPECT_EQ(again->result(), QDialog::Accepted);
+    EXPECT_EQ(again->fZIP, QStringLiteral("1000001"));
 }
 
 // Bad dictionaries and a search of blanks end in a count or an error box, and the window

@@ -333,6 +333,17 @@ TEST_F(ListTest, FullYearAndMonthMoveTheCaretOnAndTheMonthGetsTwoDigits)
     EXPECT_EQ(focused(), list->Edit1) << "a full month moves on to the name";
     EXPECT_EQ(list->M1->text(), QStringLiteral("12"));
     EXPECT_TRUE(testsupport::reportedErrors().isEmpty());
+
+    // Full-width digits from an input method arrive half-width and move on the same way.
+    list->BitBtn2Click();
+    QTest::mouseClick(list->Y1, Qt::LeftButton);
+    typeText(QStringLiteral("２０２４"));
+    EXPECT_EQ(list->Y1->text(), QStringLiteral("2024"));
+    EXPECT_EQ(focused(), list->M1);
+    typeText(QStringLiteral("５"));
+    pressKey(Qt::Key_Tab);
+    EXPECT_EQ(list->M1->text(), QStringLiteral("05"));
+    EXPECT_TRUE(testsupport::reportedErrors().isEmpty());
 }
 
 TEST_F(ListTest, AMonthLeftWithABadTextIsReportedOncePerLeaving)
