@@ -2,6 +2,7 @@
 
 #include <QFrame>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
 
@@ -30,10 +31,22 @@ QFrame *makePanel(QWidget *parent, const QString &name, int height)
     return panel;
 }
 
+void PushButton::keyPressEvent(QKeyEvent *event)
+{
+    const int key = event->key();
+    if ((key == Qt::Key_Return || key == Qt::Key_Enter) &&
+        (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        animateClick();
+        event->accept();
+        return;
+    }
+    QPushButton::keyPressEvent(event);
+}
+
 QPushButton *makeButton(QWidget *parent, const QString &name, const QString &caption,
                         const QRect &geometry)
 {
-    auto *b = new QPushButton(caption, parent);
+    auto *b = new PushButton(caption, parent);
     b->setObjectName(name);
     b->setGeometry(geometry);
     b->setAutoDefault(false);

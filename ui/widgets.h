@@ -20,7 +20,18 @@ QFont fontFor(const QString &face, int points);
 /// across the top or the bottom of a window).
 QFrame *makePanel(QWidget *parent, const QString &name, int height = 0);
 
-/// A push button at a fixed place, with a caption and an object name.
+/// A push button that Return or Enter presses while it has the focus, as on the desktop the
+/// shop knows; Space presses it as well. It is never a window's default button.
+class PushButton : public QPushButton
+{
+public:
+    using QPushButton::QPushButton;
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+};
+
+/// A push button (PushButton) at a fixed place, with a caption and an object name.
 QPushButton *makeButton(QWidget *parent, const QString &name, const QString &caption,
                         const QRect &geometry);
 

@@ -3,6 +3,7 @@
 #include <shell/startup.h>
 #include <shell/utility.h>
 #include <store/dmib.h>
+#include <testsupport/modal.h>
 #include <testsupport/tempdir.h>
 #include <testsupport/testmain.h>
 #include <ui/handler.h>
@@ -97,6 +98,22 @@ TEST_F(ShellTest, EscInTheMainMenuPressesClose)
     QSignalSpy clicked(menu.BitBtn2, &QPushButton::clicked);
     QTest::keyClick(&menu, Qt::Key_Escape);
     EXPECT_EQ(clicked.count(), 1);
+}
+
+// A clerk presses the focused button with Return (or Space); Return presses nothing else.
+TEST_F(ShellTest, ReturnPressesTheFocusedButton)
+{
+    TMmenu menu;
+    menu.show();
+    QSignalSpy settings(menu.BitBtn5, &QPushButton::clicked);
+    QSignalSpy slips(menu.BitBtn1, &QPushButton::clicked);
+    testsupport::whenModalShows<QDialog>([](QDialog *d) { d->reject(); });
+    menu.BitBtn5->setFocus();
+    QTest::keyClick(menu.BitBtn5, Qt::Key_Return);
+    // the click comes after the button's click animation
+    EXPECT_TRUE(QTest::qWaitFor([&] { return settings.count() == 1; }, 5000));
+    EXPECT_EQ(settings.count(), 1);
+    EXPECT_EQ(slips.count(), 0);
 }
 
 TEST_F(ShellTest, ActivationPublishesTheProgramFolderWhereverItIsStartedFrom)
