@@ -36,7 +36,7 @@ void PushButton::keyPressEvent(QKeyEvent *event)
     const int key = event->key();
     if ((key == Qt::Key_Return || key == Qt::Key_Enter) &&
         (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
-        animateClick();
+        click();
         event->accept();
         return;
     }

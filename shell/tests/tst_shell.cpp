@@ -110,8 +110,6 @@ TEST_F(ShellTest, ReturnPressesTheFocusedButton)
     testsupport::whenModalShows<QDialog>([](QDialog *d) { d->reject(); });
     menu.BitBtn5->setFocus();
     QTest::keyClick(menu.BitBtn5, Qt::Key_Return);
-    // the click comes after the button's click animation
-    EXPECT_TRUE(QTest::qWaitFor([&] { return settings.count() == 1; }, 5000));
     EXPECT_EQ(settings.count(), 1);
     EXPECT_EQ(slips.count(), 0);
 }
