@@ -11,6 +11,7 @@
 
 #include <QCommandLineParser>
 #include <QFileInfo>
+#include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QRegularExpression>
@@ -30,7 +31,10 @@ void setUpParser(QCommandLineParser &parser)
         {QStringLiteral("database"),
          QStringLiteral("使用するデータベース。ファイルのパス、またはサーバー上の "
                         "host:path（ユーザー名とパスワードは ISC_USER と "
-                        "ISC_PASSWORD）。省略時はプログラムと同じフォルダーの ZORIKA。"),
+                        "ISC_PASSWORD）。省略時は ZORIKA: インストールしたプログラムでは"
+                        "利用者のデータフォルダー（~/.local/share/Velmora/ZorikaDesk/）、"
+                        "それ以外ではプログラムと同じフォルダー（書き込めないときは"
+                        "データフォルダー）に置きます。"),
          QStringLiteral("name")});
     parser.addOption(
         {QStringLiteral("check"),
@@ -177,6 +181,11 @@ int runApplication(int &argc, char **argv)
 
     ui::ZdApplication app(argc, argv);
     setIdentity();
+    // The desktop matches the windows to the menu entry by this name (Wayland's app id; on
+    // X11 the window class "ZorikaDesk" comes from the application name), and the windows
+    // take the entry's icon from the icon theme when the program is installed.
+    QGuiApplication::setDesktopFileName(QStringLiteral(ZD_APP_ID));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral(ZD_APP_ID)));
     installTranslations(app);
     report::installFontSubstitutions();
     printing::installSystemPrinter();

@@ -19,16 +19,41 @@ QString programFolder()
     return QDir::toNativeSeparators(dir);
 }
 
+bool isSystemProgramFolder(const QString &dir)
+{
+    // Through links: /bin is /usr/bin on a merged system, and a link to /usr/bin is /usr/bin.
+    QString path = QFileInfo(dir).canonicalFilePath();
+    if (path.isEmpty())
+        path = QDir::cleanPath(QDir(dir).absolutePath());
+    for (const char *top : {"/usr", "/opt", "/bin", "/sbin"}) {
+        const QString t = QString::fromLatin1(top);
+        if (path == t || path.startsWith(t + QLatin1Char('/')))
+            return true;
+    }
+    return false;
+}
+
+QString defaultDatabasePath(const QString &programDir, const QString &dataDir)
+{
+    const QString beside = QDir(programDir).filePath(QStringLiteral("ZORIKA"));
+    // A program in a folder of its own (a build, a copy on a stick) keeps its data beside it.
+    // An installed one never writes into the system's folders, also not when root starts
+    // it: every user gets a database of their own.
+    if (!isSystemProgramFolder(programDir) &&
+        (QFileInfo::exists(beside) || QFileInfo(programDir).isWritable()))
+        return beside;
+    return QDir(dataDir).filePath(QStringLiteral("ZORIKA"));
+}
+
 QString defaultDatabasePath()
 {
-    const QString beside = QDir(QCoreApplication::applicationDirPath()).filePath("ZORIKA");
-    const QFileInfo dir(QCoreApplication::applicationDirPath());
-    if (QFileInfo::exists(beside) || dir.isWritable())
-        return beside;
-    // An installed program's folder is not the user's to write: keep the data with the user.
+    const QString programDir = QCoreApplication::applicationDirPath();
     const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-    QDir().mkpath(data);
-    return QDir(data).filePath(QStringLiteral("ZORIKA"));
+    const QString path = defaultDatabasePath(programDir, data);
+    // A folder that cannot be made is reported when the database is created in it.
+    if (path == QDir(data).filePath(QStringLiteral("ZORIKA")))
+        QDir().mkpath(data);
+    return path;
 }
 
 const QList<FieldDef> &QTokuiFields()

@@ -69,8 +69,17 @@ private:
 extern TDMIB *DMIB;
 
 /// Where the database lives when no --database is given: ZORIKA beside the program file,
-/// or in the user's data folder (made when missing) when the program's folder is not writable.
+/// or in the user's data folder (made when missing) when the program is installed in a
+/// folder of the system or its folder is not writable.
 QString defaultDatabasePath();
+
+/// The rule of defaultDatabasePath for a given program folder and user data folder; makes
+/// nothing.
+QString defaultDatabasePath(const QString &programDir, const QString &dataDir);
+
+/// A folder where the system's packages put programs (/usr/..., /opt/..., /bin, /sbin):
+/// not the user's to keep data in, even when the user (root) may write there.
+bool isSystemProgramFolder(const QString &dir);
 
 /// The program folder with its trailing separator.
 QString programFolder();

@@ -3,6 +3,7 @@
 #   tools/zd.sh run [program options]   install what is missing, build, start the program
 #   tools/zd.sh test                    install what is missing, build, run every test
 #   tools/zd.sh build                   install what is missing and build the program
+#   tools/zd.sh package                 install what is missing, build, make the Debian package
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build="${ZD_BUILD_DIR:-$here/build}"
@@ -10,11 +11,17 @@ build="${ZD_BUILD_DIR:-$here/build}"
 # What the program needs to build and run.
 run_packages=(cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools libgl-dev
     firebird-dev libfbclient2 firebird3.0-server-core firebird3.0-utils libicu-dev
-    fonts-ipafont fonts-ipaexfont fonts-dejavu-core fonts-aoyagi-kouzan-t qt6-translations-l10n)
+    fonts-ipafont fonts-ipaexfont fonts-dejavu-core fonts-aoyagi-kouzan-t qt6-translations-l10n
+    librsvg2-bin)
+# What making the Debian package needs besides: dpkg-shlibdeps and file for its Depends.
+package_packages=(dpkg-dev file)
 # What the tests need besides: GoogleTest, a Firebird server, clang for the fuzzers, a display,
-# a CUPS queue that prints into PDF files, and poppler to read the PDF files back.
+# a CUPS queue that prints into PDF files, and poppler to read the PDF files back; for the
+# package: a fresh Debian to install it in, the checkers of packages, desktop entries,
+# metainfo and manual pages, and xwininfo to see its window.
 test_packages=(googletest libgtest-dev firebird3.0-server clang libclang-rt-14-dev
-    xvfb xauth cups printer-driver-cups-pdf poppler-utils)
+    xvfb xauth cups printer-driver-cups-pdf poppler-utils
+    debootstrap lintian desktop-file-utils appstream man-db x11-utils)
 
 as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
@@ -101,6 +108,38 @@ sanitized_store_tests() {
         "$dir/store/tests/store_tests" --gtest_brief=1
 }
 
+# Makes the Debian package from the build folder; prints its path.
+make_package() {
+    rm -rf "$build/package"
+    (cd "$build" && cpack -G DEB) >"$build/cpack.log" 2>&1 || {
+        cat "$build/cpack.log" >&2
+        return 1
+    }
+    ls "$build"/package/zorikadesk_*.deb
+}
+
+# The package as a shop gets it: its files valid, nothing of the build tree in them, no
+# lintian errors, and installed and tried on a fresh Debian by .ci/package-root.sh.
+package_checks() {
+    local deb=$1 status=0 tree rc=0 lint
+    tree=$(mktemp -d)
+    dpkg-deb -x "$deb" "$tree"
+    desktop-file-validate "$tree"/usr/share/applications/*.desktop || status=1
+    appstreamcli validate --no-net "$tree"/usr/share/metainfo/*.metainfo.xml >/dev/null ||
+        { appstreamcli validate --no-net "$tree"/usr/share/metainfo/*.metainfo.xml; status=1; }
+    if grep -r -l -F -e "$here" -e "$build" "$tree"; then
+        echo "package: the files above name the build tree"
+        status=1
+    fi
+    rm -rf "$tree"
+    lint=$(lintian --fail-on error "$deb" 2>&1) || status=1
+    grep -v 'running with root privileges' <<<"$lint" || true
+    [ $status -eq 0 ] && echo "package: desktop entry, metainfo, build paths, lintian: ok"
+    as_root "$here/.ci/package-root.sh" "$deb" "$build/package/installed.png" || rc=$?
+    [ $rc -eq 0 ] || [ $rc -eq 77 ] || status=1
+    return $status
+}
+
 case "${1:-}" in
 run)
     shift
@@ -112,8 +151,13 @@ build)
     install_packages "${run_packages[@]}"
     build OFF
     ;;
+package)
+    install_packages "${run_packages[@]}" "${package_packages[@]}"
+    build OFF
+    make_package
+    ;;
 test)
-    install_packages "${run_packages[@]}" "${test_packages[@]}"
+    install_packages "${run_packages[@]}" "${package_packages[@]}" "${test_packages[@]}"
     build ON
     server_env=$(mktemp)
     trap 'as_root "$here/.ci/firebird-server.sh" stop; as_root "$here/.ci/cups-queue.sh" stop;
@@ -133,6 +177,12 @@ test)
         [ -x "$fuzz" ] && [ "${ZD_FUZZ_SECONDS:-60}" -gt 0 ] || continue
         "$fuzz" "${ZD_FUZZ_SECONDS:-60}" || status=1
     done
+    echo "== the Debian package"
+    if deb=$(make_package); then
+        package_checks "$deb" || status=1
+    else
+        status=1
+    fi
     # The tests' tally once more as the last line, after the fuzzers' output.
     summary=$(grep -E '[0-9]+ tests failed out of [0-9]+' "$build/ctest.log" | tail -n 1)
     if [ -n "$summary" ]; then
@@ -146,7 +196,7 @@ test)
     exit $status
     ;;
 *)
-    echo "usage: $0 run|test|build" >&2
+    echo "usage: $0 run|test|build|package" >&2
     exit 2
     ;;
 esac

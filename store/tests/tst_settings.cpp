@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QSettings>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 using store::SettingsStore;
 using testsupport::TempDir;
@@ -118,6 +119,49 @@ TEST(DataModule, ReadsItsSettingsAtCreation)
             EXPECT_EQ(dm.mSYANAME, QStringLiteral("a")); // the other values are read
         }
     }
+}
+
+// Without --database: a build or a copy keeps ZORIKA beside the program; an installed program
+// keeps it in the user's data folder, also when root, who may write /usr/bin, starts it.
+TEST(DataModule, DefaultDatabaseLiesBesideAProgramOfItsOwnFolderOnly)
+{
+    TempDir dir;
+    const QString data = dir.file(QStringLiteral("home/.local/share/Velmora/ZorikaDesk"));
+    const QString own = dir.file(QStringLiteral("build/app"));
+    const QString withFile = dir.file(QStringLiteral("stick"));
+    const QString readOnly = dir.file(QStringLiteral("readonly"));
+    const QString toUsrBin = dir.file(QStringLiteral("link-to-usr-bin"));
+    for (const QString &d : {own, withFile, readOnly})
+        ASSERT_TRUE(QDir().mkpath(d));
+    QFile(withFile + QStringLiteral("/ZORIKA")).open(QIODevice::WriteOnly);
+    ASSERT_TRUE(QFile::setPermissions(withFile, QFile::ReadOwner | QFile::ExeOwner));
+    ASSERT_TRUE(QFile::setPermissions(readOnly, QFile::ReadOwner | QFile::ExeOwner));
+    ASSERT_TRUE(QFile::link(QStringLiteral("/usr/bin"), toUsrBin));
+    const bool root = ::geteuid() == 0; // root writes a read-only folder all the same
+
+    const struct
+    {
+        QString programDir;
+        bool beside;
+    } cases[] = {
+        {own, true},
+        {withFile, true}, // a database already there is used, writable folder or not
+        {readOnly, root},
+        {QStringLiteral("/usr/bin"), false},
+        {QStringLiteral("/usr/local/bin"), false},
+        {QStringLiteral("/usr/bin/"), false},
+        {QStringLiteral("/opt/zorikadesk/bin"), false},
+        {QStringLiteral("/bin"), false},
+        {toUsrBin, false},
+    };
+    for (const auto &c : cases) {
+        const QString expected = QDir(c.beside ? c.programDir : data).filePath("ZORIKA");
+        EXPECT_EQ(store::defaultDatabasePath(c.programDir, data), expected)
+            << c.programDir.toStdString();
+    }
+    EXPECT_FALSE(store::isSystemProgramFolder(QStringLiteral("/usrlocal/bin")));
+    EXPECT_FALSE(store::isSystemProgramFolder(own));
+    QFile::setPermissions(withFile, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
 } // namespace
