@@ -2,8 +2,8 @@
 
 #include <QFontDatabase>
 #include <QFontMetricsF>
-#include <QPainterPath>
 #include <QHash>
+#include <QPainterPath>
 #include <QRawFont>
 #include <QStringList>
 
