@@ -2,6 +2,7 @@
 
 #include <store/dmib.h>
 #include <testsupport/tempdir.h>
+#include <testsupport/typing.h>
 
 #include <gtest/gtest.h>
 
@@ -44,17 +45,12 @@ protected:
     bool answer = false; ///< the answer to every question
 };
 
-QWidget *focused();
-/// Lets queued work (error reports, focus returns, deferred deletes) run.
-void settle();
-/// Shows a window and waits until it is active.
-void showActive(QWidget *window);
-/// Types text into the focused widget: keys for ASCII, an input-method commit otherwise.
-void typeText(const QString &text);
-/// Clicks a box, selects what it holds and types over it.
-void typeInto(QWidget *box, const QString &text);
-void pressKey(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
-/// The object names met by pressing Tab `steps` times from the focused widget.
-QStringList tabWalk(int steps);
+using testsupport::focused;
+using testsupport::pressKey;
+using testsupport::settle;
+using testsupport::showActive;
+using testsupport::tabWalk;
+using testsupport::typeInto;
+using testsupport::typeText;
 
 } // namespace customerstest

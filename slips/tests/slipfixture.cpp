@@ -8,7 +8,6 @@
 #include <ui/maskedit.h>
 
 #include <QApplication>
-#include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QTest>
 
@@ -95,11 +94,6 @@ int SlipTest::insertSlip(const QMap<QString, QString> &values)
     return ano;
 }
 
-QWidget *focused()
-{
-    return QApplication::focusWidget();
-}
-
 void clickCell(slips::TDenpyo &form, int column, int row)
 {
     QTableWidget *grid = form.StringGrid1;
@@ -108,65 +102,11 @@ void clickCell(slips::TDenpyo &form, int column, int row)
     settle();
 }
 
-void typeText(const QString &text)
-{
-    QWidget *target = focused();
-    if (!target) {
-        ADD_FAILURE() << "nothing has the focus to type " << text.toStdString() << " into";
-        return;
-    }
-    bool latin1 = true;
-    for (QChar c : text)
-        latin1 = latin1 && c.unicode() < 0x80;
-    if (latin1) {
-        // The first key opens a cell editor, which takes the following ones.
-        for (QChar c : text)
-            if (QWidget *w = focused())
-                QTest::keyClicks(w, QString(c));
-    } else {
-        QInputMethodEvent event;
-        event.setCommitString(text);
-        QApplication::sendEvent(target, &event);
-    }
-    settle();
-}
-
-void pressKey(Qt::Key key, Qt::KeyboardModifiers modifiers)
-{
-    if (QWidget *target = focused())
-        QTest::keyClick(target, key, modifiers);
-    settle();
-}
-
-void typeInto(QWidget *box, const QString &text)
-{
-    QTest::mouseClick(box, Qt::LeftButton);
-    box->setFocus(Qt::MouseFocusReason);
-    settle();
-    if (auto *edit = qobject_cast<QLineEdit *>(box)) {
-        edit->selectAll();
-        if (!edit->inputMask().isEmpty()) {
-            edit->home(false);
-            // Clearing a masked box by keys, as a user selects and deletes.
-            edit->selectAll();
-            QTest::keyClick(edit, Qt::Key_Delete);
-            edit->home(false);
-        }
-    }
-    typeText(text);
-}
-
 void typeCell(slips::TDenpyo &form, int column, int row, const QString &text)
 {
     clickCell(form, column, row);
     typeText(text);
     pressKey(Qt::Key_Tab);
-}
-
-void settle()
-{
-    for (int i = 0; i < 3; ++i)
-        QCoreApplication::processEvents();
 }
 
 void typeWorkedExample(slips::TDenpyo &form)

@@ -3,6 +3,7 @@
 #include <slips/denpyo.h>
 #include <store/dmib.h>
 #include <testsupport/tempdir.h>
+#include <testsupport/typing.h>
 
 #include <gtest/gtest.h>
 
@@ -60,17 +61,14 @@ protected:
 };
 
 // Driving the form as a user would.
-QWidget *focused();
+using testsupport::focused;
+using testsupport::pressKey;
+using testsupport::settle;
+using testsupport::typeInto;
+using testsupport::typeText;
 void clickCell(slips::TDenpyo &form, int column, int row);
-/// Types text into the focused widget: keys for Latin-1, an input-method commit otherwise.
-void typeText(const QString &text);
-void pressKey(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
-/// Puts the focus on a box as a click would and replaces its text by typing.
-void typeInto(QWidget *box, const QString &text);
 /// Types a cell: clicks it, types, and leaves it with Tab.
 void typeCell(slips::TDenpyo &form, int column, int row, const QString &text);
-/// Lets queued work (error boxes, focus returns) run.
-void settle();
 /// Types the first worked example as a user would: a customer, りんご 3 × 1280 and a second
 /// line 2 × 350, each line left with Tab.
 void typeWorkedExample(slips::TDenpyo &form);
