@@ -42,11 +42,7 @@ QList<ui::GridColumn> TLiTokui::gridColumns()
         for (const store::FieldDef &f : store::QTokuiFields()) {
             if (f.column != QLatin1String(s.column))
                 continue;
-            ui::GridColumn c;
-            c.field = f.column;
-            c.title = f.displayLabel;
-            c.width = s.width;
-            c.displayWidth = f.size > 0 ? f.size : 10;
+            ui::GridColumn c = ui::gridColumn(f, s.width);
             if (f.size == 0) // the number
                 c.alignment = Qt::AlignRight;
             columns << c;

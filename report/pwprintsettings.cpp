@@ -206,28 +206,25 @@ void TPrinterSettings::takeFrom(const TPWReport &report)
     MemoryLimit = r.MemoryLimit;
 }
 
-int TPrinterSettings::paperWidth() const
+QSize TPrinterSettings::portraitPaper() const
 {
-    int w = PaperWidth;
-    int l = PaperLength;
     if (PaperSize != TPWPaperSize::Default && PaperSize != TPWPaperSize::Custom) {
         const PaperInfo &p = paperInfo(PaperSize);
-        w = tenths(p.widthMM);
-        l = tenths(p.lengthMM);
+        return {tenths(p.widthMM), tenths(p.lengthMM)};
     }
-    return Orientation == TPWOrientation::poLandscape ? l : w;
+    return {PaperWidth, PaperLength};
+}
+
+int TPrinterSettings::paperWidth() const
+{
+    const QSize paper = portraitPaper();
+    return Orientation == TPWOrientation::poLandscape ? paper.height() : paper.width();
 }
 
 int TPrinterSettings::paperLength() const
 {
-    int w = PaperWidth;
-    int l = PaperLength;
-    if (PaperSize != TPWPaperSize::Default && PaperSize != TPWPaperSize::Custom) {
-        const PaperInfo &p = paperInfo(PaperSize);
-        w = tenths(p.widthMM);
-        l = tenths(p.lengthMM);
-    }
-    return Orientation == TPWOrientation::poLandscape ? w : l;
+    const QSize paper = portraitPaper();
+    return Orientation == TPWOrientation::poLandscape ? paper.width() : paper.height();
 }
 
 DeviceSettings TPrinterSettings::deviceSettings() const

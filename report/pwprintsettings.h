@@ -99,6 +99,9 @@ public:
     const DeviceSettings &driverFields() const { return m_driver; }
 
 private:
+    /// The paper upright: the named size's, else the stored width and length.
+    QSize portraitPaper() const;
+
     DeviceSettings m_driver;
     bool m_driverHasPaper = false;
 };

@@ -51,12 +51,7 @@ QList<ui::GridColumn> TLiDenpyo::gridColumns()
         for (const store::FieldDef &f : SlipSearch::QDenpyoFields()) {
             if (f.column != QLatin1String(s.column))
                 continue;
-            ui::GridColumn c;
-            c.field = f.column;
-            c.title = f.displayLabel;
-            c.width = s.width;
-            c.displayWidth = f.size > 0 ? f.size : 10;
-            c.format = s.format;
+            ui::GridColumn c = ui::gridColumn(f, s.width, s.format);
             // Numbers stand on the right, as a column of figures does.
             if (f.column != QLatin1String("TKNAME") && f.column != QLatin1String("YMD"))
                 c.alignment = Qt::AlignRight;

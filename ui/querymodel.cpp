@@ -1,10 +1,22 @@
 #include <ui/querymodel.h>
 
+#include <store/dmib.h>
 #include <ui/handler.h>
 
 #include <QPointer>
 
 namespace ui {
+
+GridColumn gridColumn(const store::FieldDef &field, int width, GridColumn::Format format)
+{
+    GridColumn c;
+    c.field = field.column;
+    c.title = field.displayLabel;
+    c.width = width;
+    c.displayWidth = field.size > 0 ? field.size : 10;
+    c.format = format;
+    return c;
+}
 
 QueryModel::QueryModel(QObject *parent)
     : QAbstractTableModel(parent)

@@ -8,6 +8,10 @@
 
 #include <vector>
 
+namespace store {
+struct FieldDef;
+}
+
 namespace ui {
 
 /// A column of a grid bound to a query: which field it shows, under which title, how wide
@@ -26,6 +30,11 @@ struct GridColumn
     Format format = Format::Text;
     Qt::Alignment alignment = Qt::AlignLeft;
 };
+
+/// A column over one of a query's fields: titled by its display label, with room for its
+/// size (a number, of size 0, gets ten characters).
+GridColumn gridColumn(const store::FieldDef &field, int width = 0,
+                      GridColumn::Format format = GridColumn::Format::Text);
 
 /// A read-only table over the rows of a store::Query. The query stays the owner of the rows
 /// and of the current row: the model shows what the query holds, follows every change of it
